@@ -1,0 +1,15 @@
+# Flags every target of the project shares.
+add_library(morvelin_flags INTERFACE)
+target_compile_features(morvelin_flags INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+target_include_directories(morvelin_flags INTERFACE ${PROJECT_SOURCE_DIR})
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(morvelin_flags INTERFACE -Wall -Wextra -Wpedantic)
+    if(MORVELIN_WERROR)
+        target_compile_options(morvelin_flags INTERFACE -Werror)
+    endif()
+elseif(MSVC)
+    target_compile_options(morvelin_flags INTERFACE /W4 /utf-8 $<$<BOOL:${MORVELIN_WERROR}>:/WX>)
+endif()
+target_compile_definitions(morvelin_flags INTERFACE
+    $<$<BOOL:${MORVELIN_GUI}>:QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_KEYWORDS>)

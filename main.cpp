@@ -1,0 +1,3 @@
+#include "app/RunApplication.h"
+
+int main(int argc, char* argv[]) { return morvelin::RunApplication(argc, argv); }

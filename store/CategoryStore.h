@@ -1,0 +1,49 @@
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include "core/PaneAccess.h"
+#include "core/Text.h"
+
+namespace morvelin {
+
+// "data/<letter>-<pane>.txt", for example "data/a-1.txt". The letter is lower case, a to z.
+Text CategoryPath(char letter, int pane);
+
+// The five paths of the selected category, index 0 for pane 1; all empty before the first choice.
+using CategoryFiles = std::array<Text, kPaneCount>;
+
+// Maps the selected category to its five data files: a selection loads them into the panes, and
+// every change of a pane is saved to its file at once.
+class CategoryStore {
+public:
+    // Told, for each pane as it loads, whether its data file is read-only; such a pane shows the
+    // file's content and must not be edited.
+    using ReadOnlyNotice = std::function<void(int pane, bool readOnly)>;
+
+    explicit CategoryStore(PaneAccess& panes, ReadOnlyNotice readOnlyNotice = {});
+
+    // Replaces the five paths with those of `letter` and reloads all five panes, also when the
+    // letter is already selected. A selection never rewrites an existing data file; a missing
+    // file of the category is left as a 0-byte file where the folder exists.
+    void SelectCategory(char letter);
+
+    // Loads the five files of the current paths into the panes.
+    void LoadPanes();
+
+    // Writes the whole text of pane n to its file of the selected category.
+    void SavePane(int pane);
+
+    // Forgets the five paths; nothing is written.
+    void ReleaseCategoryFiles();
+
+    const CategoryFiles& Files() const { return files_; }
+
+private:
+    PaneAccess& panes_;
+    ReadOnlyNotice readOnlyNotice_;
+    CategoryFiles files_;
+};
+
+}  // namespace morvelin
