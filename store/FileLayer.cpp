@@ -1,0 +1,252 @@
+#include "store/FileLayer.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <vector>
+
+#include "store/FilePlatform.h"
+
+namespace morvelin {
+namespace {
+
+std::atomic<FilePlatform*> installedPlatform{nullptr};
+
+struct OpenFile {
+    FileNumber number = 0;
+    FilePlatform::Handle handle = FilePlatform::kNoHandle;
+    // Taken at the open, so that a write by any spelling of the same path finds the entry.
+    FileIdentity identity;
+};
+
+// The loads of the UI thread and the final close of a generation worker meet here; one lock
+// around each whole operation keeps them apart.
+class OpenFileTable {
+  public:
+    std::mutex mutex;
+
+    FileNumber Add(FilePlatform::Handle handle, FileIdentity identity) {
+        const FileNumber number = NextFreeNumber();
+        entries_.push_back({number, handle, identity});
+        return number;
+    }
+
+    const OpenFile* Find(FileNumber number) const {
+        for (const OpenFile& entry : entries_) {
+            if (entry.number == number) {
+                return &entry;
+            }
+        }
+        return nullptr;
+    }
+
+    bool Holds(const FileIdentity& identity) const {
+        for (const OpenFile& entry : entries_) {
+            if (entry.identity == identity) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void CloseAll(FilePlatform& platform) {
+        for (const OpenFile& entry : entries_) {
+            platform.Close(entry.handle);
+        }
+        entries_.clear();
+    }
+
+  private:
+    FileNumber NextFreeNumber() {
+        // Counting on from the last number keeps a stale number of a closed entry from naming a
+        // new one for a long time; after a wrap the live entries are skipped.
+        do {
+            next_ = next_ == INT32_MAX ? 1 : next_ + 1;
+        } while (Find(next_) != nullptr);
+        return next_;
+    }
+
+    std::vector<OpenFile> entries_;
+    FileNumber next_ = 0;
+};
+
+OpenFileTable& Table() {
+    static OpenFileTable table;
+    return table;
+}
+
+// A path with a NUL byte would reach the system cut short, naming another file.
+bool IsUsablePath(const Text& path) {
+    return !path.empty() && path.find('\0') == Text::npos;
+}
+
+struct TextEnd {
+    std::size_t length = 0;               // bytes that belong to the text
+    std::optional<std::size_t> stopByte;  // the 0x00 or 0x1A that ended it, if one did
+};
+
+// A byte of 0x80 or more starts a two-byte character whose second byte is never tested, except
+// that a NUL there ends the text before the character. A lead byte with no byte after it stays.
+TextEnd FindTextEnd(const char* bytes, std::size_t count) {
+    std::size_t p = 0;
+    while (p < count) {
+        const auto byte = static_cast<unsigned char>(bytes[p]);
+        if (byte == 0x00 || byte == 0x1A) {
+            return {p, p};
+        }
+        if (byte < 0x80) {
+            ++p;
+        } else if (p + 1 == count) {
+            ++p;
+        } else if (bytes[p + 1] == '\0') {
+            return {p, p + 1};
+        } else {
+            p += 2;
+        }
+    }
+    return {count, std::nullopt};
+}
+
+// Reads from the current position: one buffer of the file's length, filled until it is full or
+// the file ends. Leaves the position at the byte that ended the text, or at the end of the file.
+Text ReadTextAtPosition(FilePlatform& platform, FilePlatform::Handle file) {
+    const std::int64_t length = platform.Length(file);
+    if (length <= 0 || static_cast<std::uint64_t>(length) > kMaxTextBytes) {
+        return {};
+    }
+    Text buffer;
+    try {
+        buffer.resize(static_cast<std::size_t>(length));
+    } catch (const std::bad_alloc&) {
+        platform.Seek(file, 0, SeekOrigin::End);
+        return {};
+    }
+    std::size_t count = 0;
+    while (count < buffer.size()) {
+        const std::int64_t got = platform.Read(file, buffer.data() + count,
+                                               static_cast<std::int64_t>(buffer.size() - count));
+        if (got < 0) {
+            platform.Seek(file, 0, SeekOrigin::End);
+            return {};
+        }
+        if (got == 0) {
+            break;
+        }
+        count += static_cast<std::size_t>(got);
+    }
+    const TextEnd end = FindTextEnd(buffer.data(), count);
+    if (end.stopByte) {
+        platform.Seek(file, -static_cast<std::int64_t>(count - *end.stopByte), SeekOrigin::Current);
+    }
+    if (end.length == buffer.size()) {
+        return buffer;
+    }
+    // A fresh copy, so that a short text does not keep the whole file's buffer alive.
+    return Text(buffer.data(), end.length);
+}
+
+}  // namespace
+
+FilePlatform& CurrentFilePlatform() {
+    FilePlatform* platform = installedPlatform.load();
+    return platform != nullptr ? *platform : NativeFilePlatform();
+}
+
+FilePlatform* UseFilePlatform(FilePlatform* platform) {
+    return installedPlatform.exchange(platform);
+}
+
+FileNumber OpenShared(const Text& path) {
+    if (!IsUsablePath(path)) {
+        return 0;
+    }
+    FilePlatform& platform = CurrentFilePlatform();
+    OpenFileTable& table = Table();
+    std::lock_guard lock(table.mutex);
+    const FilePlatform::Handle handle = platform.OpenShared(path);
+    if (handle == FilePlatform::kNoHandle) {
+        return 0;
+    }
+    const std::optional<FileIdentity> identity = platform.IdentityOf(handle);
+    if (!identity) {
+        platform.Close(handle);
+        return 0;
+    }
+    return table.Add(handle, *identity);
+}
+
+Text ReadWholeText(FileNumber file) {
+    OpenFileTable& table = Table();
+    std::lock_guard lock(table.mutex);
+    const OpenFile* entry = table.Find(file);
+    if (file == 0 || entry == nullptr) {
+        return {};
+    }
+    return ReadTextAtPosition(CurrentFilePlatform(), entry->handle);
+}
+
+void CloseAllFiles() {
+    OpenFileTable& table = Table();
+    std::lock_guard lock(table.mutex);
+    table.CloseAll(CurrentFilePlatform());
+}
+
+bool WriteWholeFile(const Text& path, std::string_view content) {
+    if (!IsUsablePath(path)) {
+        return false;
+    }
+    FilePlatform& platform = CurrentFilePlatform();
+    OpenFileTable& table = Table();
+    // Held to the rename, so that no load can open the old file between the checks and the swap.
+    std::lock_guard lock(table.mutex);
+    const Text target = platform.ReplaceTarget(path);
+    if (!IsUsablePath(target)) {
+        return false;
+    }
+    // A rename would replace a read-only file as easily as any other: the refusals of a plain
+    // exclusive write have to be checked first.
+    if (const std::optional<FileFacts> facts = platform.Examine(target)) {
+        if (facts->special || facts->readOnly || table.Holds(facts->identity)) {
+            return false;
+        }
+    }
+    Text tempPath;
+    const FilePlatform::Handle temp = platform.CreateTempBeside(target, tempPath);
+    if (temp == FilePlatform::kNoHandle) {
+        return false;
+    }
+    bool ok = platform.CopyAttributes(temp, target) && platform.Write(temp, content) &&
+              platform.Flush(temp);
+    ok = platform.Close(temp) && ok;
+    ok = ok && platform.Replace(tempPath, target);
+    if (!ok) {
+        platform.Remove(tempPath);
+    }
+    return ok;
+}
+
+bool IsReadOnlyFile(const Text& path) {
+    if (!IsUsablePath(path)) {
+        return false;
+    }
+    const std::optional<FileFacts> facts = CurrentFilePlatform().Examine(path);
+    return facts && !facts->special && facts->readOnly;
+}
+
+Text ReadReadOnlyFile(const Text& path) {
+    if (!IsUsablePath(path)) {
+        return {};
+    }
+    FilePlatform& platform = CurrentFilePlatform();
+    const FilePlatform::Handle file = platform.OpenForReading(path);
+    if (file == FilePlatform::kNoHandle) {
+        return {};
+    }
+    Text text = ReadTextAtPosition(platform, file);
+    platform.Close(file);
+    return text;
+}
+
+}  // namespace morvelin
