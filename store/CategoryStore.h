@@ -8,7 +8,8 @@
 
 namespace morvelin {
 
-// "data/<letter>-<pane>.txt", for example "data/a-1.txt". The letter is lower case, a to z.
+// "data/<letter>-<pane>.txt", for example "data/a-1.txt". The letter is lower case, a to z; any
+// other letter or a pane outside 1 to 5 gives the empty path, which every file operation refuses.
 Text CategoryPath(char letter, int pane);
 
 // The five paths of the selected category, index 0 for pane 1; all empty before the first choice.
@@ -17,7 +18,7 @@ using CategoryFiles = std::array<Text, kPaneCount>;
 // Maps the selected category to its five data files: a selection loads them into the panes, and
 // every change of a pane is saved to its file at once.
 class CategoryStore {
-public:
+  public:
     // Told, for each pane as it loads, whether its data file is read-only; such a pane shows the
     // file's content and must not be edited.
     using ReadOnlyNotice = std::function<void(int pane, bool readOnly)>;
@@ -26,13 +27,16 @@ public:
 
     // Replaces the five paths with those of `letter` and reloads all five panes, also when the
     // letter is already selected. A selection never rewrites an existing data file; a missing
-    // file of the category is left as a 0-byte file where the folder exists.
+    // file of the category is left as a 0-byte file where the folder exists. A letter outside a to
+    // z changes nothing.
     void SelectCategory(char letter);
 
-    // Loads the five files of the current paths into the panes.
+    // Loads the five files of the current paths into the panes. A read-only file shows its content
+    // and is reported to the notice; each pane is told before it is set.
     void LoadPanes();
 
-    // Writes the whole text of pane n to its file of the selected category.
+    // Writes the whole text of pane n to its file of the selected category, then closes every file
+    // of the table. Before the first selection, and for n outside 1 to 5, nothing is written.
     void SavePane(int pane);
 
     // Forgets the five paths; nothing is written.
@@ -40,7 +44,7 @@ public:
 
     const CategoryFiles& Files() const { return files_; }
 
-private:
+  private:
     PaneAccess& panes_;
     ReadOnlyNotice readOnlyNotice_;
     CategoryFiles files_;
