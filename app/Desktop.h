@@ -10,7 +10,7 @@ namespace morvelin {
 // starting programs. The program uses QtDesktop; tests put a recording fake in its place, so that
 // no test opens a real browser or waits on a real modal box.
 class Desktop {
-public:
+  public:
     enum class Icon { None, Error };
 
     virtual ~Desktop() = default;
