@@ -59,6 +59,10 @@ AppFrame::~AppFrame() {
     window_.reset();
 }
 
+WindowSystem* AppFrame::System() const {
+    return windowSystem_.get();
+}
+
 bool AppFrame::Start() {
 #ifdef _WIN32
     // The byte-safe split of the ANSI program path, as the data paths are ANSI too.

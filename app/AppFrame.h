@@ -17,6 +17,7 @@ class CategoryStore;
 class Desktop;
 class MainWindow;
 class QtWindowSystem;
+class WindowSystem;
 class WindowHandlers;
 
 // Owns the program's life on the UI thread: start-up in the program's folder, the main window and
@@ -59,6 +60,7 @@ class AppFrame : public QObject {
 
     MainWindow* Window() const { return window_.get(); }
     CategoryStore* Store() const { return store_.get(); }
+    WindowSystem* System() const;
 
     // Test seams: a smaller limit, and a process exit that records instead of ending.
     void SetGenerationLimit(const GenerationLimit& limit) { limit_ = limit; }
