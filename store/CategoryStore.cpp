@@ -43,6 +43,7 @@ void CategoryStore::SelectCategory(char letter) {
 }
 
 void CategoryStore::LoadPanes() {
+    const OpenFileTableHold hold;
     for (int pane = 1; pane <= kPaneCount; ++pane) {
         const Text& path = files_[pane - 1];
         // The file stays in the table while its pane is set: the save that the set raises is

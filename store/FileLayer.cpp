@@ -1,10 +1,12 @@
 #include "store/FileLayer.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "store/FilePlatform.h"
@@ -25,7 +27,30 @@ struct OpenFile {
 // around each whole operation keeps them apart.
 class OpenFileTable {
   public:
-    std::mutex mutex;
+    // Waits while another thread holds the table.
+    std::unique_lock<std::mutex> Lock() {
+        std::unique_lock lock(mutex_);
+        holdEnded_.wait(
+            lock, [this] { return holdDepth_ == 0 || holder_ == std::this_thread::get_id(); });
+        return lock;
+    }
+
+    void Hold() {
+        auto lock = Lock();
+        holder_ = std::this_thread::get_id();
+        ++holdDepth_;
+    }
+
+    void Release() {
+        {
+            std::lock_guard lock(mutex_);
+            if (--holdDepth_ > 0) {
+                return;
+            }
+            holder_ = {};
+        }
+        holdEnded_.notify_all();
+    }
 
     FileNumber Add(FilePlatform::Handle handle, FileIdentity identity) {
         const FileNumber number = NextFreeNumber();
@@ -68,6 +93,10 @@ class OpenFileTable {
         return next_;
     }
 
+    std::mutex mutex_;
+    std::condition_variable holdEnded_;
+    std::thread::id holder_;
+    int holdDepth_ = 0;
     std::vector<OpenFile> entries_;
     FileNumber next_ = 0;
 };
@@ -158,13 +187,21 @@ FilePlatform* UseFilePlatform(FilePlatform* platform) {
     return installedPlatform.exchange(platform);
 }
 
+OpenFileTableHold::OpenFileTableHold() {
+    Table().Hold();
+}
+
+OpenFileTableHold::~OpenFileTableHold() {
+    Table().Release();
+}
+
 FileNumber OpenShared(const Text& path) {
     if (!IsUsablePath(path)) {
         return 0;
     }
     FilePlatform& platform = CurrentFilePlatform();
     OpenFileTable& table = Table();
-    std::lock_guard lock(table.mutex);
+    const auto lock = table.Lock();
     const FilePlatform::Handle handle = platform.OpenShared(path);
     if (handle == FilePlatform::kNoHandle) {
         return 0;
@@ -179,7 +216,7 @@ FileNumber OpenShared(const Text& path) {
 
 Text ReadWholeText(FileNumber file) {
     OpenFileTable& table = Table();
-    std::lock_guard lock(table.mutex);
+    const auto lock = table.Lock();
     const OpenFile* entry = table.Find(file);
     if (file == 0 || entry == nullptr) {
         return {};
@@ -189,7 +226,7 @@ Text ReadWholeText(FileNumber file) {
 
 void CloseAllFiles() {
     OpenFileTable& table = Table();
-    std::lock_guard lock(table.mutex);
+    const auto lock = table.Lock();
     table.CloseAll(CurrentFilePlatform());
 }
 
@@ -200,7 +237,7 @@ bool WriteWholeFile(const Text& path, std::string_view content) {
     FilePlatform& platform = CurrentFilePlatform();
     OpenFileTable& table = Table();
     // Held to the rename, so that no load can open the old file between the checks and the swap.
-    std::lock_guard lock(table.mutex);
+    const auto lock = table.Lock();
     const Text target = platform.ReplaceTarget(path);
     if (!IsUsablePath(target)) {
         return false;

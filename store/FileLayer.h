@@ -13,6 +13,20 @@ namespace morvelin {
 // An entry of the process-wide table of files opened for loading; 0 stands for no file.
 using FileNumber = int;
 
+// Every operation below is one step under one lock. A hold makes a whole sequence of them one
+// step for other threads: their operations wait until it ends, while the holding thread goes on
+// as usual (its own CloseAllFiles still closes everything). A category load takes one, so that a
+// generation's final CloseAllFiles on its worker thread cannot close a file between the load's
+// open and its read, which would empty the pane and then its file. Holds of one thread nest; a
+// holder must not wait for another thread that may be using the table.
+class OpenFileTableHold {
+  public:
+    OpenFileTableHold();
+    ~OpenFileTableHold();
+    OpenFileTableHold(const OpenFileTableHold&) = delete;
+    OpenFileTableHold& operator=(const OpenFileTableHold&) = delete;
+};
+
 // Opens an existing file for reading and writing, shared with anyone else, and enters it in the
 // table. Never creates a file. 0 when the path is empty, the file is missing or read-only.
 FileNumber OpenShared(const Text& path);
