@@ -24,7 +24,7 @@ struct OpenFile {
 };
 
 // The loads of the UI thread and the final close of a generation worker meet here; one lock
-// around each whole operation keeps them apart.
+// around each whole operation keeps them apart, and a hold around a whole load.
 class OpenFileTable {
   public:
     // Waits while another thread holds the table.

@@ -40,10 +40,13 @@ void CloseAllFiles();
 
 // Replaces the whole file with `content`, atomically: the file holds either its old or its new
 // content, whole. False, touching nothing, for an empty path, a missing folder (never created),
-// a file held in the table (compared by identity, not by spelling) and a read-only file.
+// a file held in the table (compared by identity, not by spelling), a read-only file and a
+// folder or other special file. A replaced file keeps its permissions; a symbolic link stays and
+// the file it leads to is replaced.
 bool WriteWholeFile(const Text& path, std::string_view content);
 
-// True when the file exists and carries no write permission (the read-only attribute on Windows).
+// True when the file exists and may not be written: no write permission bit at all, also for root
+// (the read-only attribute on Windows), or no write access for this process.
 bool IsReadOnlyFile(const Text& path);
 
 // The text of a file opened for reading only, by the same end-of-text rules as ReadWholeText; the
