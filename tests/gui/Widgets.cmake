@@ -1,0 +1,11 @@
+# The window's own widgets: fonts, self-drawn labels, hyperlink labels, balloon tips, icon.
+add_executable(morvelin_widgets_tests
+    WidgetsTestMain.cpp
+    LabelInk.h
+    FontsAndIconTest.cpp
+    TextLabelTest.cpp)
+target_link_libraries(morvelin_widgets_tests PRIVATE
+    morvelin_ui Qt6::Widgets Qt6::Test GTest::gtest morvelin_flags)
+gtest_discover_tests(morvelin_widgets_tests
+    PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
+    DISCOVERY_TIMEOUT 60)
