@@ -3,7 +3,8 @@ add_executable(morvelin_widgets_tests
     WidgetsTestMain.cpp
     LabelInk.h
     FontsAndIconTest.cpp
-    TextLabelTest.cpp)
+    TextLabelTest.cpp
+    HyperlinkLabelTest.cpp)
 target_link_libraries(morvelin_widgets_tests PRIVATE
     morvelin_ui Qt6::Widgets Qt6::Test GTest::gtest morvelin_flags)
 gtest_discover_tests(morvelin_widgets_tests
