@@ -4,7 +4,9 @@ add_executable(morvelin_widgets_tests
     LabelInk.h
     FontsAndIconTest.cpp
     TextLabelTest.cpp
-    HyperlinkLabelTest.cpp)
+    HyperlinkLabelTest.cpp
+    BalloonGeometryTest.cpp
+    BalloonTipTest.cpp)
 target_link_libraries(morvelin_widgets_tests PRIVATE
     morvelin_ui Qt6::Widgets Qt6::Test GTest::gtest morvelin_flags)
 gtest_discover_tests(morvelin_widgets_tests

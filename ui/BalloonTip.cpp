@@ -1,0 +1,168 @@
+#include "ui/BalloonTip.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include "ui/BalloonWindow.h"
+
+namespace morvelin {
+namespace {
+
+QRect AllScreens() {
+    QRect all;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        all |= screen->geometry();
+    }
+    // Without a screen there is no edge to keep away from.
+    return all.isEmpty() ? QRect(-100000, -100000, 200000, 200000) : all;
+}
+
+QString NormalizedLineBreaks(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+}  // namespace
+
+BalloonTipComponent::BalloonTipComponent(QObject* parent)
+    : BalloonTipComponent(QtBalloonTimers(), parent) {}
+
+BalloonTipComponent::BalloonTipComponent(const BalloonTimerFactory& timers, QObject* parent)
+    : QObject(parent),
+      restTimer_(timers(BalloonTimerRole::Rest, [this] { ShowTip(); })),
+      autoHideTimer_(timers(BalloonTimerRole::AutoHide, [this] { HideTip(); })) {
+    setObjectName(QStringLiteral("气球提示框"));
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        app->installEventFilter(this);
+    }
+}
+
+BalloonTipComponent::~BalloonTipComponent() {
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        app->removeEventFilter(this);
+    }
+}
+
+bool BalloonTipComponent::Attach(QWidget* control, const QString& text) {
+    if (control == nullptr) {
+        return false;
+    }
+    if (!texts_.contains(control)) {
+        connect(control, &QObject::destroyed, this, [this, control] {
+            texts_.remove(control);
+            // A tip whose control is gone has nothing left to explain. Depending on how far the
+            // control's destruction has got, the guard may or may not have cleared already.
+            if (restingOn_.isNull() || restingOn_.data() == control) {
+                restTimer_->Stop();
+                HideTip();
+            }
+        });
+    }
+    texts_.insert(control, NormalizedLineBreaks(text));
+    return true;
+}
+
+bool BalloonTipComponent::isTipVisible() const {
+    return window_ && window_->isVisible();
+}
+
+QWidget* BalloonTipComponent::tipWindow() const {
+    return window_.get();
+}
+
+bool BalloonTipComponent::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseMove:
+            OnPointerMoved(watched, static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::Wheel:
+            restTimer_->Stop();
+            HideTip();
+            break;
+        case QEvent::Leave:
+            // The pointer went where no move of ours reports it (another program, say): a rest
+            // begun on the control no longer counts.
+            if (watched == restingOn_) {
+                restTimer_->Stop();
+            }
+            break;
+        case QEvent::Hide:
+            if (watched == restingOn_) {
+                restTimer_->Stop();
+                HideTip();
+            }
+            break;
+        default:
+            break;
+    }
+    return false;
+}
+
+QWidget* BalloonTipComponent::AttachedControlOf(QObject* receiver) const {
+    // Mouse events go to the innermost widget under the pointer, such as a pane's viewport or
+    // scroll bar; the tip belongs to the control that holds it.
+    for (QObject* object = receiver; object != nullptr; object = object->parent()) {
+        auto* widget = qobject_cast<QWidget*>(object);
+        if (widget == nullptr) {
+            return nullptr;
+        }
+        if (texts_.contains(widget)) {
+            return widget;
+        }
+        if (widget->isWindow()) {
+            return nullptr;
+        }
+    }
+    return nullptr;
+}
+
+void BalloonTipComponent::OnPointerMoved(QObject* receiver, QPoint globalPosition) {
+    // One move reaches this filter once for every widget it propagates through, and the window
+    // system repeats a move now and then without the pointer going anywhere: only a new
+    // position is a movement.
+    if (pointerKnown_ && globalPosition == lastPointer_) {
+        return;
+    }
+    pointerKnown_ = true;
+    lastPointer_ = globalPosition;
+    HideTip();
+    restingOn_ = AttachedControlOf(receiver);
+    if (restingOn_) {
+        restTimer_->Start(kRestMs);
+    } else {
+        restTimer_->Stop();
+    }
+}
+
+void BalloonTipComponent::ShowTip() {
+    if (restingOn_.isNull() || !restingOn_->isVisible()) {
+        return;
+    }
+    const QString text = texts_.value(restingOn_);
+    if (text.isEmpty()) {
+        return;
+    }
+    if (!window_) {
+        window_ = std::make_unique<BalloonWindow>();
+    }
+    shownText_ = text;
+    shape_ = BalloonGeometry(lastPointer_, BalloonWindow::TextSize(text), AllScreens());
+    window_->Present(shape_, text);
+    autoHideTimer_->Start(kAutoHideMs);
+}
+
+void BalloonTipComponent::HideTip() {
+    autoHideTimer_->Stop();
+    if (window_ && window_->isVisible()) {
+        window_->hide();
+    }
+}
+
+}  // namespace morvelin
