@@ -1,3 +1,5 @@
 #include "app/RunApplication.h"
 
-int main(int argc, char* argv[]) { return morvelin::RunApplication(argc, argv); }
+int main(int argc, char* argv[]) {
+    return morvelin::RunApplication(argc, argv);
+}

@@ -12,7 +12,7 @@ namespace morvelin::testing {
 
 // Records every request instead of acting on it; each answer can be preset.
 class FakeDesktop : public Desktop {
-public:
+  public:
     struct Box {
         QString text;
         QString caption;
