@@ -1,8 +1,10 @@
 #include "ui/BalloonWindow.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QScreen>
 #include <algorithm>
 #include <vector>
 
@@ -70,10 +72,21 @@ QSize BalloonWindow::TextSize(const QString& text) {
 }
 
 void BalloonWindow::Present(const BalloonShape& shape, const QString& text) {
+    hide();
     shape_ = shape;
     lines_ = text.split(u'\n');
     setGeometry(shape.window);
     shadow_ = RenderShadow(Outline());
+    backdrop_ = QPixmap();
+    if (QGuiApplication::platformName() == QStringLiteral("xcb")) {
+        // Without a compositing manager X11 shows the transparent parts of a window black. A
+        // picture of what lies beneath, taken before the balloon comes up, stands in for them;
+        // the balloon goes away at the next move of the pointer, so it never gets stale for long.
+        if (QScreen* screen = QGuiApplication::screenAt(shape.tailPoint())) {
+            const QRect area = shape.window.translated(-screen->geometry().topLeft());
+            backdrop_ = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        }
+    }
     show();
     update();
 }
@@ -134,6 +147,9 @@ void BalloonWindow::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(rect(), Qt::transparent);
+    if (!backdrop_.isNull()) {
+        painter.drawPixmap(0, 0, backdrop_);
+    }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setOpacity(kOpacity);
     painter.drawImage(0, 0, shadow_);

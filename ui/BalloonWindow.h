@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -36,6 +37,7 @@ class BalloonWindow : public QWidget {
     BalloonShape shape_;
     QStringList lines_;
     QImage shadow_;
+    QPixmap backdrop_;  // what lay beneath, where the window system cannot blend
 };
 
 }  // namespace morvelin

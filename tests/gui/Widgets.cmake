@@ -12,3 +12,10 @@ target_link_libraries(morvelin_widgets_tests PRIVATE
 gtest_discover_tests(morvelin_widgets_tests
     PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
     DISCOVERY_TIMEOUT 60)
+
+# The desktop entry follows the freedesktop.org rules (where the validator is installed).
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+if(DESKTOP_FILE_VALIDATE)
+    add_test(NAME desktop_entry_valid
+        COMMAND ${DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/ui/icons/morvelin.desktop)
+endif()
