@@ -9,7 +9,7 @@ namespace morvelin {
 // the caller waits, so a set has run its pane's text-changed handler (and with it the save) before
 // it returns.
 class PaneAccess {
-public:
+  public:
     virtual ~PaneAccess() = default;
 
     // The whole current text of pane n (1 to 5), lines separated by CR LF.
