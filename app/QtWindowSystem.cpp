@@ -33,7 +33,7 @@ void QtWindowSystem::SetPaneText(int pane, Text text) {
     Text().swap(text);  // the bytes are not needed while the UI thread works
     channel_.Call([&] {
         if (PaneEdit* edit = window_.Pane(pane)) {
-            edit->SetText(decoded);
+            edit->SetText(std::move(decoded));
         }
     });
 }

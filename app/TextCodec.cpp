@@ -51,42 +51,63 @@ QString TextCodec::ToPaneText(const Text& text) {
     QStringDecoder decoder(kCodecName);
     QString decoded = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(end)));
 
-    // CR, LF and U+2029 are all ASCII or BMP units, so the replacement works in place on UTF-16.
-    QString out;
-    out.reserve(decoded.size());
+    // CR LF and a lone CR become '\n' in place: the text only shrinks, and a pane of several
+    // hundred megabytes must not be held twice.
+    QChar* data = decoded.data();
     const qsizetype n = decoded.size();
+    qsizetype out = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = decoded.at(i);
-        if (c == u'\r') {
-            out.append(u'\n');
-            if (i + 1 < n && decoded.at(i + 1) == u'\n') {
+        if (data[i] == u'\r') {
+            data[out++] = u'\n';
+            if (i + 1 < n && data[i + 1] == u'\n') {
                 ++i;
             }
         } else {
-            out.append(c);
+            data[out++] = data[i];
         }
     }
-    return out;
+    decoded.truncate(out);
+    return decoded;
 }
 
 Text TextCodec::FromPaneText(const QString& rawText) {
-    QString withBreaks;
-    withBreaks.reserve(rawText.size() + rawText.size() / 16);
-    const qsizetype n = rawText.size();
+    // Encoded in pieces straight into the result: a large pane's text is not copied once more to
+    // put the CR LF in, nor once more from a QByteArray into the Text.
+    QStringEncoder encoder(kCodecName);
+    Text result;
+    result.reserve(static_cast<std::size_t>(rawText.size()) + 64);
+    QByteArray buffer;
+    const auto appendPiece = [&](QStringView piece) {
+        if (piece.isEmpty()) {
+            return;
+        }
+        buffer.resize(encoder.requiredSpace(piece.size()));
+        const char* end = encoder.appendToBuffer(buffer.data(), piece);
+        result.append(buffer.constData(), static_cast<std::size_t>(end - buffer.constData()));
+    };
+
+    constexpr qsizetype kPiece = 64 * 1024;
+    const QStringView raw(rawText);
+    const qsizetype n = raw.size();
+    qsizetype pieceStart = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = rawText.at(i);
-        if (c == kParagraphSeparator || c == kLineSeparator || c == u'\n') {
-            withBreaks.append(u"\r\n");
-        } else if (c == u'\r') {
-            withBreaks.append(u"\r\n");
-            if (i + 1 < n && rawText.at(i + 1) == u'\n') {
+        const QChar c = raw[i];
+        const bool lineBreak =
+            c == kParagraphSeparator || c == kLineSeparator || c == u'\n' || c == u'\r';
+        if (lineBreak) {
+            appendPiece(raw.sliced(pieceStart, i - pieceStart));
+            result.append("\r\n");
+            if (c == u'\r' && i + 1 < n && raw[i + 1] == u'\n') {
                 ++i;
             }
-        } else {
-            withBreaks.append(c);
+            pieceStart = i + 1;
+        } else if (i - pieceStart >= kPiece && !c.isLowSurrogate()) {
+            appendPiece(raw.sliced(pieceStart, i - pieceStart));
+            pieceStart = i;
         }
     }
-    return Encode(withBreaks);
+    appendPiece(raw.sliced(pieceStart));
+    return result;
 }
 
 }  // namespace morvelin

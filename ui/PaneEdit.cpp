@@ -34,9 +34,10 @@ PaneEdit::PaneEdit(const QString& objectName, bool wrap, const QColor& backgroun
     });
 }
 
-void PaneEdit::SetText(const QString& text) {
+void PaneEdit::SetText(QString text) {
     setting_ = true;
     setPlainText(text);
+    text = QString();
     setting_ = false;
     Q_EMIT paneTextChanged();
 }

@@ -19,8 +19,9 @@ class PaneEdit : public QPlainTextEdit {
     PaneEdit(const QString& objectName, bool wrap, const QColor& background, QWidget* parent);
 
     // Replaces the whole content; '\n' separates lines (see TextCodec::ToPaneText). Works also
-    // while the pane is read-only: only the user is kept from editing.
-    void SetText(const QString& text);
+    // while the pane is read-only: only the user is kept from editing. The text is released
+    // before the change is reported, so a large one is not held while the pane's save runs.
+    void SetText(QString text);
 
     // The whole content as the document holds it: paragraphs separated by U+2029.
     QString RawText() const;
