@@ -1,0 +1,58 @@
+#include "store/ProgramFolder.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <cstddef>
+#include <string>
+
+namespace morvelin {
+
+Text ProgramFolder(std::string_view programPath) {
+    std::size_t lastBackslash = std::string_view::npos;
+    for (std::size_t i = 0; i < programPath.size();) {
+        const auto byte = static_cast<unsigned char>(programPath[i]);
+        if (byte == '\\') {
+            lastBackslash = i;
+        }
+        // A lead byte takes its trail byte with it untested; a lead byte at the very end has none.
+        i += byte >= 0x80 ? 2 : 1;
+    }
+    if (lastBackslash == std::string_view::npos) {
+        return {};
+    }
+    // The backslash of a root stays: "C:" alone would name the drive's current directory, and ""
+    // no folder at all.
+    const auto drive = static_cast<unsigned char>(programPath[0]) | 0x20;
+    const bool driveRoot =
+        lastBackslash == 2 && drive >= 'a' && drive <= 'z' && programPath[1] == ':';
+    const bool root = driveRoot || lastBackslash == 0;
+    return Text(programPath.substr(0, root ? lastBackslash + 1 : lastBackslash));
+}
+
+#ifdef _WIN32
+bool EnterProgramFolder() {
+    // Long paths need a bigger buffer than MAX_PATH; a full buffer means the path was cut.
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return false;
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        if (path.size() >= 32768) {
+            return false;
+        }
+        path.resize(path.size() * 2);
+    }
+    const Text folder = ProgramFolder(path);
+    return !folder.empty() && SetCurrentDirectoryA(folder.c_str()) != 0;
+}
+#endif
+
+}  // namespace morvelin
