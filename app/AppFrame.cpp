@@ -31,7 +31,7 @@ QString Utf8(const char* text) {
 
 // A run shows its progress on the button only once it has lasted this long; a short run would
 // just flicker.
-constexpr qint64 kProgressDelayMs = 500;
+constexpr int kProgressDelayMs = 500;
 
 [[noreturn]] void EndProcess(int code) {
     std::fflush(nullptr);
@@ -54,7 +54,15 @@ GenerationLimit AppFrame::DefaultGenerationLimit() {
 }
 
 AppFrame::AppFrame(Desktop& desktop, QString programFolder)
-    : desktop_(desktop), programFolder_(std::move(programFolder)), exitProcess_(EndProcess) {}
+    : desktop_(desktop), programFolder_(std::move(programFolder)), exitProcess_(EndProcess) {
+    progressDelay_.setSingleShot(true);
+    progressDelay_.setInterval(kProgressDelayMs);
+    connect(&progressDelay_, &QTimer::timeout, this, [this] {
+        if (runActive_ && window_) {
+            window_->ShowProgress(std::max(runPercent_, 0));
+        }
+    });
+}
 
 AppFrame::~AppFrame() {
     CancelRun();
@@ -174,7 +182,8 @@ void AppFrame::StartGeneration() {
     const unsigned runId = ++runId_;
     runActive_ = true;
     window_->SetRunLocked(true);
-    runClock_.start();
+    runPercent_ = -1;
+    progressDelay_.start();
 
     GenerateOptions options;
     options.limit = limit_;
@@ -213,7 +222,8 @@ void AppFrame::OnProgress(unsigned runId, int percent) {
     if (runId != runId_ || !runActive_ || !window_) {
         return;
     }
-    if (runClock_.elapsed() >= kProgressDelayMs) {
+    runPercent_ = percent;
+    if (!progressDelay_.isActive()) {
         window_->ShowProgress(percent);
     }
 }
@@ -255,6 +265,7 @@ void AppFrame::CancelRun() {
 }
 
 void AppFrame::Unlock() {
+    progressDelay_.stop();
     if (window_) {
         // Each pane goes back to its own file's read-only state.
         window_->SetRunLocked(false);

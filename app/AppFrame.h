@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -102,7 +102,10 @@ class AppFrame : public QObject {
     bool ending_ = false;
     bool runActive_ = false;
     unsigned runId_ = 0;
-    QElapsedTimer runClock_;
+    // The latest progress of the active run, -1 before any; shown once the run has lasted long
+    // enough for progress to be worth showing.
+    int runPercent_ = -1;
+    QTimer progressDelay_;
 };
 
 }  // namespace morvelin

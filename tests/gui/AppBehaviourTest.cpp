@@ -140,6 +140,20 @@ TEST_F(Panes, EachKeystrokeSavesTheWholePaneOnce) {
     EXPECT_EQ(ReadData("a-3.txt"), Gb("类别a"));
 }
 
+TEST_F(Panes, TabMovesTheFocusAndTypesNothing) {
+    MakeDataFolder();
+    StartApp();
+    Window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
+    Pane(1).setFocus();
+    ASSERT_TRUE(Pane(1).hasFocus());
+    QSignalSpy changes(&Pane(1), &PaneEdit::paneTextChanged);
+    QTest::keyClick(&Pane(1), Qt::Key_Tab);
+    EXPECT_FALSE(Pane(1).hasFocus());
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(PaneBytes(1), "");
+}
+
 // What a set puts in a pane, as read back and as saved, and that it reports exactly one change.
 TEST_F(Panes, SetReadsBackWithCrLfAndSavesOnce) {
     struct Case {
