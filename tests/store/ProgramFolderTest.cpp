@@ -1,0 +1,56 @@
+#include "store/ProgramFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+namespace morvelin {
+namespace {
+
+// Double-byte characters of code page 936, spelled as bytes so that the source encoding plays
+// no part. The second byte of "\x81\x5C" is the backslash byte.
+#define KANJI_5C "\x81\x5C"
+#define ZHONG "\xD6\xD0"
+
+struct FolderCase {
+    const char* name;
+    std::string path;
+    std::string folder;
+};
+
+void PrintTo(const FolderCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class ProgramFolderTest : public testing::TestWithParam<FolderCase> {};
+
+TEST_P(ProgramFolderTest, CutsAtTheLastRealBackslash) {
+    EXPECT_EQ(ProgramFolder(GetParam().path), GetParam().folder);
+}
+
+const FolderCase kFolderCases[] = {
+    {"PlainPath", "C:\\Tools\\morvelin.exe", "C:\\Tools"},
+    {"DriveRootKeepsItsBackslash", "C:\\x.exe", "C:\\"},
+    {"LowerCaseDriveRoot", "d:\\x.exe", "d:\\"},
+    {"CurrentDriveRoot", "\\x.exe", "\\"},
+    {"NetworkShare", "\\\\server\\share\\x.exe", "\\\\server\\share"},
+    // A plain search for the last 0x5C lands inside the character and gives "C:\Tools\\x81".
+    {"TrailByte5CInFileName", "C:\\Tools\\" KANJI_5C ".exe", "C:\\Tools"},
+    {"TrailByte5CInFileNameAtDriveRoot", "C:\\" KANJI_5C KANJI_5C ".exe", "C:\\"},
+    {"TrailByte5CEndsFolderName", "C:\\" KANJI_5C "\\x.exe", "C:\\" KANJI_5C},
+    {"DoubleByteFolderName", "C:\\" ZHONG "\\" ZHONG ".exe", "C:\\" ZHONG},
+    // GB18030's four-byte characters are two such pairs.
+    {"FourByteCharacter", "C:\\a\\\x81\x30\x81\x30.exe", "C:\\a"},
+    {"LeadByteAtTheEnd", "C:\\a\\x\x81", "C:\\a"},
+    {"NoBackslash", "morvelin.exe", ""},
+    {"Empty", "", ""},
+    // The path of a POSIX program has no folder in this sense.
+    {"ForwardSlashesOnly", "/usr/bin/morvelin", ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, ProgramFolderTest, testing::ValuesIn(kFolderCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace morvelin
