@@ -21,13 +21,19 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # test ends with exit code 53 and no message at all.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# The test programs run under Wine, each in this build's own prefix (never ~/.wine) and with code
-# page 936 as the ANSI code page, which Wine takes from LC_CTYPE (the zh_CN.UTF-8 locale must
+# The test programs run under Wine, each build in a Wine prefix of its own (never ~/.wine) and with
+# code page 936 as the ANSI code page, which Wine takes from LC_CTYPE (the zh_CN.UTF-8 locale must
 # exist: scripts/wine-env.sh makes it). LC_ALL would override LC_CTYPE; empty counts as unset.
+# The prefix lives in /tmp, not in the build folder: its drive Z: is a link to /, and anything that
+# walks the source tree following links (a glob, an indexer) would walk the whole file system.
+# scripts/wine-env.sh names it the same way.
 find_program(MORVELIN_WINE NAMES wine wine64)
 if(MORVELIN_WINE)
+    execute_process(COMMAND id -u OUTPUT_VARIABLE MORVELIN_UID OUTPUT_STRIP_TRAILING_WHITESPACE)
+    string(REPLACE "/" "_" MORVELIN_WINEPREFIX_NAME "${CMAKE_BINARY_DIR}")
+    set(MORVELIN_WINEPREFIX /tmp/morvelin-wine-${MORVELIN_UID}/${MORVELIN_WINEPREFIX_NAME})
     set(MORVELIN_WINE_ENV
-        WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix WINEARCH=win64 WINEDEBUG=-all
+        WINEPREFIX=${MORVELIN_WINEPREFIX} WINEARCH=win64 WINEDEBUG=-all
         # No .NET or Gecko installer prompts when Wine makes the prefix.
         "WINEDLLOVERRIDES=mscoree,mshtml="
         LC_ALL= LC_CTYPE=zh_CN.UTF-8)

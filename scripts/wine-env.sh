@@ -5,11 +5,12 @@
 # (wine build-windows/tests/...exe) the way CTest does (see cmake/MinGW64.cmake):
 # - the zh_CN.UTF-8 locale: Wine takes the ANSI code page from LC_CTYPE, and without that locale
 #   the programs run with code page 1252 (or 936 with broken non-ASCII paths);
-# - the build's own 64-bit Wine prefix, build-windows/wine-prefix, never ~/.wine.
+# - the build's own 64-bit Wine prefix, never ~/.wine, and not inside the source tree either:
+#   /tmp/morvelin-wine-<uid>/<build folder path with '/' as '_'>.
 # Sourcing it again costs next to nothing. It leaves no Wine process behind: the wine server that
 # makes the prefix ends on its own a few seconds later, and CTest runs its own session.
 
-morvelin_wine_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+morvelin_wine_build=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)/build-windows
 
 # Runs a command as root when we are not; scripts/lib.sh may have defined this already.
 if ! declare -F as_root >/dev/null; then
@@ -37,12 +38,12 @@ if [ -n "${LC_ALL:-}" ]; then
 fi
 export LC_CTYPE=zh_CN.UTF-8 2>/dev/null
 
-export WINEPREFIX=$morvelin_wine_root/build-windows/wine-prefix
+export WINEPREFIX=/tmp/morvelin-wine-$(id -u)/${morvelin_wine_build//\//_}
 export WINEARCH=win64
 export WINEDEBUG=-all
 # No .NET or Gecko installer prompts: the prefix is made in seconds instead of minutes.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-unset morvelin_wine_root
+unset morvelin_wine_build
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX"
