@@ -18,7 +18,7 @@ TEST(WindowsCodePage, Is936) {
 TEST(WindowsCodePage, DoubleByteFileNamesRoundTrip) {
     char tempFolder[MAX_PATH] = {};
     ASSERT_NE(GetTempPathA(MAX_PATH, tempFolder), 0u);
-    // "中" and a character whose trail byte is the backslash byte.
+    // A common character (0xD6 0xD0) and one whose trail byte is the backslash byte.
     const std::string name = "morvelin-\xD6\xD0\x81\x5C-" + std::to_string(GetCurrentProcessId());
     const std::string path = tempFolder + name;
 
