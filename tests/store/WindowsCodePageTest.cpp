@@ -12,7 +12,7 @@ namespace {
 TEST(WindowsCodePage, Is936) {
     const UINT codePage = GetACP();
     std::printf("GetACP() = %u\n", codePage);
-    EXPECT_EQ(codePage, 936u) << "under Wine, source scripts/wine-env.sh first";
+    EXPECT_EQ(codePage, 936u) << "Wine needs the zh_CN.UTF-8 locale (scripts/wine-env.sh makes it)";
 }
 
 TEST(WindowsCodePage, DoubleByteFileNamesRoundTrip) {
