@@ -17,8 +17,6 @@ PaneEdit::PaneEdit(const QString& objectName, bool wrap, const QColor& backgroun
     setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
-    // Documents of several megabytes are normal here; the block limit stays off.
-    setMaximumBlockCount(0);
 
     QPalette pal = palette();
     pal.setColor(QPalette::Base, background);

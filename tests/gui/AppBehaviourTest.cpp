@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -138,6 +139,19 @@ TEST_F(Panes, EachKeystrokeSavesTheWholePaneOnce) {
     QTest::keyClick(&Pane(3), Qt::Key_Backspace);
     EXPECT_EQ(changes.count(), 3);
     EXPECT_EQ(ReadData("a-3.txt"), Gb("类别a"));
+
+    // A paste of several lines, its undo and a cut are one change each, too.
+    QGuiApplication::clipboard()->setText(QString::fromUtf8("一\n二\n三"));
+    QTest::keyClick(&Pane(3), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(changes.count(), 4);
+    EXPECT_EQ(ReadData("a-3.txt"), Gb("类别a一\r\n二\r\n三"));
+    QTest::keyClick(&Pane(3), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(changes.count(), 5);
+    EXPECT_EQ(ReadData("a-3.txt"), Gb("类别a"));
+    QTest::keyClick(&Pane(3), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&Pane(3), Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(changes.count(), 6);
+    EXPECT_EQ(ReadData("a-3.txt"), "");
 }
 
 TEST_F(Panes, TabMovesTheFocusAndTypesNothing) {
