@@ -239,9 +239,10 @@ class WindowsFilePlatform final : public FilePlatform {
 
     bool Replace(const Text& from, const Text& target) override {
         // The plain write this replaces opened the file exclusively and for writing: it failed
-        // while the file was open anywhere, the table's entries included (they share reading and
-        // writing, not deleting), and for a file that may not be written. The same open, closed
-        // again at once, keeps those refusals; a rename alone would pass over several of them.
+        // while the file was open anywhere, the table's entries included, and for a file that may
+        // not be written. The same open, closed again at once, keeps those refusals; a rename
+        // alone needs only the right to delete, and whether it refuses a file held open with
+        // FILE_SHARE_DELETE depends on the Windows version.
         const HANDLE existing = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (existing == INVALID_HANDLE_VALUE) {
