@@ -10,6 +10,7 @@
 #include "app/WindowSystem.h"
 #include "store/CategoryStore.h"
 #include "tests/gui/AppFixture.h"
+#include "ui/BalloonTip.h"
 #include "ui/Links.h"
 #include "ui/TextLabel.h"
 #include "ui/WindowHandlers.h"
@@ -50,6 +51,21 @@ TEST_F(AppStart, ShowsCategoryAWithoutRewritingItsFiles) {
     EXPECT_EQ(Window().pos(),
               MainWindow::CentredPosition(QGuiApplication::primaryScreen()->geometry().size()));
     EXPECT_TRUE(desktop_.boxes.empty());
+}
+
+// A real pointer move reaches the application first at the top-level QWindow and only then at
+// the widget under the pointer, with the same position; the balloon component takes the first
+// as the whole movement and so never starts a rest on the pane. Enabled once it looks past
+// events of non-widget objects.
+TEST_F(AppStart, DISABLED_RestingOnAPaneShowsItsTip) {
+    MakeDataFolder();
+    StartApp();
+    BalloonTipComponent* tips = Window().BalloonTips();
+    QTest::mouseMove(Pane(1).viewport(), QPoint(30, 40));
+    QTest::mouseMove(Pane(1).viewport(), QPoint(40, 50));
+    ASSERT_TRUE(WaitFor([&] { return tips->isTipVisible(); }, 10000));
+    EXPECT_EQ(tips->tipText(),
+              Utf8("在这里您可以录入种子关键词类型一\n\n比如产品名称，等核心批配关键词！"));
 }
 
 TEST_F(AppStart, MakesTheMissingDataFolder) {
