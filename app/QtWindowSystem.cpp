@@ -62,11 +62,14 @@ bool QtWindowSystem::StartThread(std::function<void()> routine) {
 }
 
 void QtWindowSystem::OpenWebPage(const QString& url) {
-    // The desktop's handler first; where it refuses, the freedesktop opener directly, with the
-    // address as its one argument and never through a shell.
-    if (!desktop_.OpenUrl(QUrl(url))) {
-        desktop_.StartProgram(QStringLiteral("xdg-open"), {url});
+    if (desktop_.OpenUrl(QUrl(url))) {
+        return;
     }
+#ifndef Q_OS_WIN
+    // Where the desktop's handler refuses, the freedesktop opener directly, with the address as
+    // its one argument and never through a shell. (On Windows the shell's "open" is all there is.)
+    desktop_.StartProgram(QStringLiteral("xdg-open"), {url});
+#endif
 }
 
 bool QtWindowSystem::AttachTip(const QString& control, const QString& text) {
