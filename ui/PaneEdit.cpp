@@ -20,6 +20,10 @@ PaneEdit::PaneEdit(const QString& objectName, bool wrap, const QColor& backgroun
 
     QPalette pal = palette();
     pal.setColor(QPalette::Base, background);
+    // The selection shows only while the pane has the focus: unfocused, it is drawn as plain text.
+    pal.setColor(QPalette::Inactive, QPalette::Highlight, background);
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                 pal.color(QPalette::Active, QPalette::Text));
     setPalette(pal);
     setBackgroundVisible(false);
 
