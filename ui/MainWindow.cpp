@@ -64,13 +64,13 @@ struct LinkPlace {
     int x, y, w, h;
 };
 
-struct CategorySpec {
+struct CategoryPlace {
     char letter;
     int x, y;
 };
 
 // Front to back.
-constexpr CategorySpec kCategories[] = {
+constexpr CategoryPlace kCategories[] = {
     {'H', 5, 42},   {'I', 71, 42},  {'J', 137, 42}, {'A', 5, 17},   {'B', 71, 17},  {'C', 137, 17},
     {'D', 203, 17}, {'E', 269, 17}, {'F', 334, 17}, {'G', 400, 17}, {'V', 5, 86},   {'W', 71, 86},
     {'X', 137, 86}, {'Y', 203, 86}, {'Z', 269, 86}, {'O', 5, 65},   {'P', 71, 65},  {'Q', 137, 65},
@@ -177,16 +177,16 @@ void MainWindow::BuildCategoryBox() {
     QGroupBox* box = MakeGroupBox(this, "分组框3", "分类", kBlue, 1, 426, 464, 110);
     categoryGroup_ = new QButtonGroup(this);
     categoryGroup_->setExclusive(true);
-    for (const CategorySpec& spec : kCategories) {
-        const QString caption = Utf8("分类") + QChar(QLatin1Char(spec.letter));
-        auto* button = Place(new QRadioButton(caption, box), caption, spec.x, spec.y, 62, 16);
+    for (const CategoryPlace& place : kCategories) {
+        const QString caption = Utf8("分类") + QChar(QLatin1Char(place.letter));
+        auto* button = Place(new QRadioButton(caption, box), caption, place.x, place.y, 62, 16);
         QPalette pal = button->palette();
         pal.setColor(QPalette::WindowText, kBlack);
         button->setPalette(pal);
         button->setFont(SongTiPixelFont(14));
         button->setCursor(Qt::PointingHandCursor);
         categoryGroup_->addButton(button);
-        categoryButtons_[static_cast<std::size_t>(spec.letter - 'A')] = button;
+        categoryButtons_[static_cast<std::size_t>(place.letter - 'A')] = button;
     }
     categoryButtons_[0]->setChecked(true);
 }
