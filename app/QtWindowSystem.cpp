@@ -1,6 +1,9 @@
 #include "app/QtWindowSystem.h"
 
+#include <QTextDocument>
+#include <QThread>
 #include <QUrl>
+#include <memory>
 
 #include "app/TextCodec.h"
 #include "app/UiCallChannel.h"
@@ -19,23 +22,82 @@ QtWindowSystem::QtWindowSystem(MainWindow& window, Desktop& desktop, UiCallChann
 
 Text QtWindowSystem::GetPaneText(int pane) {
     QString raw;
+    std::shared_ptr<const Text> exact;
     // On a shut channel (the window is closing) the read gives the empty text.
     channel_.Call([&] {
         if (PaneEdit* edit = window_.Pane(pane)) {
-            raw = edit->RawText();
+            exact = edit->ExactBytes();
+            if (!exact) {
+                raw = edit->RawText();
+            }
         }
     });
+    if (exact) {
+        return *exact;
+    }
     return TextCodec::FromPaneText(raw);
 }
 
 void QtWindowSystem::SetPaneText(int pane, Text text) {
     QString decoded = TextCodec::ToPaneText(text);
     Text().swap(text);  // the bytes are not needed while the UI thread works
+    if (QThread::currentThread() == window_.thread()) {
+        // The UI thread's own sets (a category load) cannot wait for a fill: one piece.
+        channel_.Call([&] {
+            if (PaneEdit* edit = window_.Pane(pane)) {
+                edit->SetText(std::move(decoded));
+            }
+        });
+        return;
+    }
+
+    QThread* const worker = QThread::currentThread();
+    const auto filled = channel_.MakeLatch();
+    std::unique_ptr<QTextDocument> oldDocument;
+    unsigned fill = 0;
     channel_.Call([&] {
         if (PaneEdit* edit = window_.Pane(pane)) {
-            edit->SetText(std::move(decoded));
+            PaneEdit::FillStart start = edit->BeginFill(
+                decoded, [this, filled] { channel_.Release(filled); }, fillProgress_);
+            fill = start.fill;
+            oldDocument = std::move(start.oldDocument);
+            // Deleting a million lines takes the better part of 100 ms: here, not there.
+            oldDocument->moveToThread(worker);
         }
     });
+    oldDocument.reset();
+    if (fill == 0) {
+        return;
+    }
+    // What a read of the new content will give, worked out while the UI thread fills the pane: the
+    // text as the document splits it, every break as CR LF.
+    auto exact = std::make_shared<const Text>(TextCodec::FromPaneText(decoded));
+    decoded = QString();
+    if (!channel_.Wait(filled)) {
+        return;
+    }
+    std::vector<std::pair<Text, Text>> writes;
+    channel_.Call([&] {
+        if (PaneEdit* edit = window_.Pane(pane)) {
+            deferredWrites_ = &writes;
+            edit->FinishFill(fill, std::move(exact));
+            deferredWrites_ = nullptr;
+        }
+    });
+    exact.reset();
+    for (auto& [path, content] : writes) {
+        WriteWholeFile(path, content);
+        Text().swap(content);
+        morvelin::CloseAllFiles();
+    }
+}
+
+void QtWindowSystem::WriteFile(const Text& path, Text content) {
+    if (deferredWrites_ != nullptr && QThread::currentThread() == window_.thread()) {
+        deferredWrites_->emplace_back(path, std::move(content));
+        return;
+    }
+    WriteWholeFile(path, content);
 }
 
 void QtWindowSystem::CloseAllFiles() {

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QtGlobal>
+#include <functional>
+#include <utility>
+#include <vector>
+
 #include "app/WindowSystem.h"
 
 namespace morvelin {
@@ -11,6 +16,11 @@ class WorkerThread;
 // The window-system operations on the real main window. Pane reads and sets from a worker travel
 // through the UI call channel; their GB18030 conversion runs on the calling thread, so that only
 // the widget call itself occupies the UI thread.
+//
+// A worker's set fills the pane in steps while the worker waits and the UI thread goes on serving
+// the window. Meanwhile the worker works out the exact bytes that a read of the new content gives;
+// the pane keeps them, so the set's save and the read-back need not read the document again. The
+// save's write itself is handed back to the waiting worker (see WriteFile).
 class QtWindowSystem : public WindowSystem {
   public:
     QtWindowSystem(MainWindow& window, Desktop& desktop, UiCallChannel& channel,
@@ -19,6 +29,15 @@ class QtWindowSystem : public WindowSystem {
     Text GetPaneText(int pane) override;
     void SetPaneText(int pane, Text text) override;
     void CloseAllFiles() override;
+
+    // The category store's writer: writes at once, except inside the report of a worker's set,
+    // where the write is left to that worker, which does it before its set returns.
+    void WriteFile(const Text& path, Text content);
+
+    // Told on the UI thread of every step of a worker's set, with the lines it put in.
+    void SetFillProgress(std::function<void(qsizetype lines)> progress) {
+        fillProgress_ = std::move(progress);
+    }
 
     void SetLabelText(const QString& label, const QString& text) override;
     void ShowMessageBox(const QString& text, const QString& caption,
@@ -33,6 +52,9 @@ class QtWindowSystem : public WindowSystem {
     Desktop& desktop_;
     UiCallChannel& channel_;
     WorkerThread& worker_;
+    std::function<void(qsizetype)> fillProgress_;
+    // Writes left to the worker whose set is being reported; UI thread only.
+    std::vector<std::pair<Text, Text>>* deferredWrites_ = nullptr;
 };
 
 }  // namespace morvelin

@@ -72,8 +72,12 @@ void CategoryStore::SavePane(int pane) {
     if (!IsPane(pane)) {
         return;
     }
-    const Text text = panes_.GetPaneText(pane);
-    WriteWholeFile(files_[pane - 1], text);
+    Text text = panes_.GetPaneText(pane);
+    if (writer_) {
+        writer_(files_[pane - 1], std::move(text));
+    } else {
+        WriteWholeFile(files_[pane - 1], text);
+    }
     CloseAllFiles();
 }
 

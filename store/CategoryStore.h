@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <utility>
 
 #include "core/PaneAccess.h"
 #include "core/Text.h"
@@ -44,10 +45,17 @@ class CategoryStore {
 
     const CategoryFiles& Files() const { return files_; }
 
+    // Carries out the write of a save, by default at once: WriteWholeFile. The window hands the
+    // write of a set made on a worker to that worker, which waits for the save anyway, so that the
+    // write and flush of a large file do not hold up the UI thread.
+    using FileWriter = std::function<void(const Text& path, Text content)>;
+    void SetFileWriter(FileWriter writer) { writer_ = std::move(writer); }
+
   private:
     PaneAccess& panes_;
     ReadOnlyNotice readOnlyNotice_;
     CategoryFiles files_;
+    FileWriter writer_;
 };
 
 }  // namespace morvelin

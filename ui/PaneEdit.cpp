@@ -3,9 +3,30 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QPlainTextDocumentLayout>
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace morvelin {
+
+namespace {
+
+// A fill step inserts pieces of this many lines until it has used its share of the UI thread's
+// time. Measured on a 2-core machine: a piece takes about 1.5 ms, and the layout and paint that
+// follow a step stay within a few more, so a step never holds the window up for long.
+constexpr int kPieceLines = 512;
+constexpr qint64 kStepBudgetMs = 8;
+
+}  // namespace
+
+struct PaneEdit::Fill {
+    unsigned id = 0;
+    QString text;  // shared with the setter, which may read it on its own thread meanwhile
+    qsizetype next = 0;
+    bool complete = false;
+    std::function<void()> filled;
+    std::function<void(qsizetype)> progress;
+};
 
 PaneEdit::PaneEdit(const QString& objectName, bool wrap, const QColor& background, QWidget* parent)
     : QPlainTextEdit(parent) {
@@ -27,21 +48,148 @@ PaneEdit::PaneEdit(const QString& objectName, bool wrap, const QColor& backgroun
     setPalette(pal);
     setBackgroundVisible(false);
 
+    // A real timer with interval 0, not a queued call: the UI thread's other events get their turn
+    // between two steps.
+    fillTimer_.setInterval(0);
+    connect(&fillTimer_, &QTimer::timeout, this, &PaneEdit::FillStep);
+
     // textChanged also fires for changes that leave the text as it was (a format change), and a
-    // set goes through SetText, which reports on its own; only edits by the user pass here.
+    // set goes through SetText or a fill, which report on their own; only edits by the user pass
+    // here.
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!setting_) {
+        if (!setting_ && !fill_) {
+            exactBytes_.reset();
             Q_EMIT paneTextChanged();
         }
     });
 }
 
+PaneEdit::~PaneEdit() {
+    // A setter that still waits must not wait for a pane that is gone.
+    if (fill_ && fill_->filled) {
+        fill_->filled();
+    }
+}
+
 void PaneEdit::SetText(QString text) {
+    CancelFill();
+    exactBytes_.reset();
     setting_ = true;
     setPlainText(text);
     text = QString();
     setting_ = false;
     Q_EMIT paneTextChanged();
+}
+
+PaneEdit::FillStart PaneEdit::BeginFill(QString text, std::function<void()> filled,
+                                        std::function<void(qsizetype lines)> progress) {
+    CancelFill();
+    exactBytes_.reset();
+
+    // A fresh document: setPlainText on the old one would clear it first, and both that and the
+    // one-piece insert hold the UI thread for the whole text.
+    auto* fresh = new QTextDocument(this);
+    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
+    fresh->setDefaultFont(font());
+    fresh->setDocumentMargin(document()->documentMargin());
+    fresh->setUndoRedoEnabled(false);
+
+    FillStart start;
+    start.oldDocument.reset(document());
+    // The text control deletes a document it owns when another is set; this one is the caller's.
+    start.oldDocument->setParent(nullptr);
+    setting_ = true;
+    setDocument(fresh);
+    setting_ = false;
+
+    fill_ = std::make_unique<Fill>();
+    fill_->id = ++lastFill_;
+    fill_->text = std::move(text);
+    fill_->filled = std::move(filled);
+    fill_->progress = std::move(progress);
+    start.fill = fill_->id;
+    UpdateReadOnly();
+    if (fill_->text.isEmpty()) {
+        FillStep();
+    } else {
+        fillTimer_.start();
+    }
+    return start;
+}
+
+void PaneEdit::FillStep() {
+    if (!fill_ || fill_->complete) {
+        fillTimer_.stop();
+        return;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const QStringView all(std::as_const(fill_->text));
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    qsizetype lines = 0;
+    qsizetype next = fill_->next;
+    while (next < all.size()) {
+        qsizetype end = next;
+        int pieceLines = 0;
+        while (end < all.size() && pieceLines < kPieceLines) {
+            const qsizetype newline = all.indexOf(u'\n', end);
+            end = newline < 0 ? all.size() : newline + 1;
+            ++pieceLines;
+        }
+        cursor.insertText(all.sliced(next, end - next).toString());
+        lines += pieceLines;
+        next = end;
+        if (clock.elapsed() >= kStepBudgetMs) {
+            break;
+        }
+    }
+    fill_->next = next;
+    if (fill_->progress && lines > 0) {
+        fill_->progress(lines);
+    }
+    if (next < all.size()) {
+        return;
+    }
+    fillTimer_.stop();
+    fill_->complete = true;
+    // Only the pane's share: a setter that still reads the text holds its own.
+    fill_->text = QString();
+    if (fill_->filled) {
+        auto filled = std::move(fill_->filled);
+        fill_->filled = nullptr;
+        filled();
+    }
+}
+
+void PaneEdit::FinishFill(unsigned fill, std::shared_ptr<const Text> exactBytes) {
+    if (!fill_ || fill_->id != fill || !fill_->complete) {
+        return;
+    }
+    EndFill();
+    exactBytes_ = std::move(exactBytes);
+    Q_EMIT paneTextChanged();
+}
+
+void PaneEdit::CancelFill() {
+    if (!fill_) {
+        return;
+    }
+    auto filled = std::move(fill_->filled);
+    EndFill();
+    if (filled) {
+        filled();
+    }
+}
+
+void PaneEdit::EndFill() {
+    fillTimer_.stop();
+    fill_.reset();
+    setting_ = true;
+    document()->setUndoRedoEnabled(true);
+    document()->setModified(false);
+    setting_ = false;
+    UpdateReadOnly();
 }
 
 QString PaneEdit::RawText() const {
@@ -59,7 +207,7 @@ void PaneEdit::SetRunLocked(bool locked) {
 }
 
 void PaneEdit::UpdateReadOnly() {
-    const bool readOnly = fileReadOnly_ || runLocked_;
+    const bool readOnly = fileReadOnly_ || runLocked_ || fill_ != nullptr;
     setReadOnly(readOnly);
     // A read-only pane still lets the user select and copy.
     if (readOnly) {
