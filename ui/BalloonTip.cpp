@@ -1,6 +1,6 @@
 #include "ui/BalloonTip.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -77,7 +77,13 @@ QWidget* BalloonTipComponent::tipWindow() const {
 bool BalloonTipComponent::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::MouseMove:
-            OnPointerMoved(watched, static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            // A move of the pointer reaches the application first for the top-level QWindow and
+            // only then for the widget under the pointer, at the same position. Only the widget
+            // tells which control the pointer is on; taking the window's copy as the movement
+            // would leave the widget's copy looking like a repeat.
+            if (watched->isWidgetType()) {
+                OnPointerMoved(static_cast<QWidget*>(watched), *static_cast<QMouseEvent*>(event));
+            }
             break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
@@ -123,7 +129,8 @@ QWidget* BalloonTipComponent::AttachedControlOf(QObject* receiver) const {
     return nullptr;
 }
 
-void BalloonTipComponent::OnPointerMoved(QObject* receiver, QPoint globalPosition) {
+void BalloonTipComponent::OnPointerMoved(QWidget* receiver, const QMouseEvent& event) {
+    const QPoint globalPosition = event.globalPosition().toPoint();
     // One move reaches this filter once for every widget it propagates through, and the window
     // system repeats a move now and then without the pointer going anywhere: only a new
     // position is a movement.
@@ -133,7 +140,13 @@ void BalloonTipComponent::OnPointerMoved(QObject* receiver, QPoint globalPositio
     pointerKnown_ = true;
     lastPointer_ = globalPosition;
     HideTip();
-    restingOn_ = AttachedControlOf(receiver);
+    // While a widget holds the mouse (a hyperlink label under the pointer, a drag in a pane), the
+    // moves go to it wherever the pointer is; the rest counts for what lies under the pointer.
+    QWidget* under = receiver;
+    if (!receiver->rect().contains(event.position().toPoint())) {
+        under = QApplication::widgetAt(globalPosition);
+    }
+    restingOn_ = AttachedControlOf(under);
     if (restingOn_) {
         restTimer_->Start(kRestMs);
     } else {

@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <memory>
 
+class QMouseEvent;
+
 #include "ui/BalloonGeometry.h"
 #include "ui/BalloonTimer.h"
 
@@ -53,7 +55,7 @@ class BalloonTipComponent : public QObject {
 
   private:
     QWidget* AttachedControlOf(QObject* receiver) const;
-    void OnPointerMoved(QObject* receiver, QPoint globalPosition);
+    void OnPointerMoved(QWidget* receiver, const QMouseEvent& event);
     void ShowTip();
     void HideTip();
 

@@ -53,11 +53,8 @@ TEST_F(AppStart, ShowsCategoryAWithoutRewritingItsFiles) {
     EXPECT_TRUE(desktop_.boxes.empty());
 }
 
-// A real pointer move reaches the application first at the top-level QWindow and only then at
-// the widget under the pointer, with the same position; the balloon component takes the first
-// as the whole movement and so never starts a rest on the pane. Enabled once it looks past
-// events of non-widget objects.
-TEST_F(AppStart, DISABLED_RestingOnAPaneShowsItsTip) {
+// A real pointer move, through the window system, over pane 1's viewport.
+TEST_F(AppStart, RestingOnAPaneShowsItsTip) {
     MakeDataFolder();
     StartApp();
     BalloonTipComponent* tips = Window().BalloonTips();
