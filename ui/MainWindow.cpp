@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFont>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -13,6 +12,7 @@
 #include "app/Desktop.h"
 #include "ui/BalloonTip.h"
 #include "ui/Fonts.h"
+#include "ui/GroupBox.h"
 #include "ui/HyperlinkLabel.h"
 #include "ui/Links.h"
 #include "ui/PaneEdit.h"
@@ -44,14 +44,9 @@ W* Place(W* widget, const QString& name, int x, int y, int w, int h) {
     return widget;
 }
 
-QGroupBox* MakeGroupBox(QWidget* parent, const char* name, const char* caption,
-                        const QColor& captionColour, int x, int y, int w, int h) {
-    auto* box = new QGroupBox(Utf8(caption), parent);
-    QPalette pal = box->palette();
-    pal.setColor(QPalette::WindowText, captionColour);
-    box->setPalette(pal);
-    box->setFocusPolicy(Qt::NoFocus);
-    return Place(box, Utf8(name), x, y, w, h);
+GroupBox* MakeGroupBox(QWidget* parent, const char* name, const char* caption,
+                       const QColor& captionColour, int x, int y, int w, int h) {
+    return Place(new GroupBox(Utf8(caption), captionColour, parent), Utf8(name), x, y, w, h);
 }
 
 TextLabel* MakeLabel(QWidget* parent, const char* name, const char* text, const QColor& colour,
@@ -118,7 +113,7 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent)
 }
 
 void MainWindow::BuildBottomRightBox() {
-    QGroupBox* box = MakeGroupBox(this, "分组框9", "官方说明", kBlack, 428, 539, 453, 90);
+    GroupBox* box = MakeGroupBox(this, "分组框9", "官方说明", kBlack, 428, 539, 453, 90);
     MakeLabel(box, "标签5", "标签", kGreen, true, 8, 36, 440, 49);
     MakeLabel(box, "标签4",
               "关键词支持快捷键：(全选 Ctrl+A)、(剪切Ctrl+X)、(复制Ctrl+C)、(粘贴Ctrl+V)", kBlue,
@@ -126,10 +121,10 @@ void MainWindow::BuildBottomRightBox() {
 }
 
 void MainWindow::BuildOutputBoxes() {
-    QGroupBox* box8 = MakeGroupBox(this, "分组框8", "二级生成", kBlue, 661, 2, 220, 534);
+    GroupBox* box8 = MakeGroupBox(this, "分组框8", "二级生成", kBlue, 661, 2, 220, 534);
     panes_[4] = Place(new PaneEdit(Utf8("五级编辑框"), true, kBackground, box8), Utf8("五级编辑框"),
                       1, 20, 217, 512);
-    QGroupBox* box7 = MakeGroupBox(this, "分组框7", "一级生成", kBlue, 468, 2, 190, 534);
+    GroupBox* box7 = MakeGroupBox(this, "分组框7", "一级生成", kBlue, 468, 2, 190, 534);
     panes_[3] = Place(new PaneEdit(Utf8("四级编辑框"), true, kBackground, box7), Utf8("四级编辑框"),
                       1, 20, 187, 512);
 }
@@ -150,7 +145,7 @@ void MainWindow::BuildInputBoxes() {
 }
 
 void MainWindow::BuildBottomLeftBox() {
-    QGroupBox* box = MakeGroupBox(this, "分组框1", "软件说明", kGrey, 1, 539, 424, 90);
+    GroupBox* box = MakeGroupBox(this, "分组框1", "软件说明", kGrey, 1, 539, 424, 90);
     MakeLabel(box, "标签3", "友情支持：", kBlue, false, 12, 66, 59, 19);
     // Front to back; captions, addresses and colours come with the build's link table.
     constexpr LinkPlace places[] = {
@@ -174,7 +169,7 @@ void MainWindow::BuildBottomLeftBox() {
 }
 
 void MainWindow::BuildCategoryBox() {
-    QGroupBox* box = MakeGroupBox(this, "分组框3", "分类", kBlue, 1, 426, 464, 110);
+    GroupBox* box = MakeGroupBox(this, "分组框3", "分类", kBlue, 1, 426, 464, 110);
     categoryGroup_ = new QButtonGroup(this);
     categoryGroup_->setExclusive(true);
     for (const CategoryPlace& place : kCategories) {
