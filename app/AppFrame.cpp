@@ -101,9 +101,8 @@ bool AppFrame::Start() {
             edit->SetFileReadOnly(readOnly);
         }
     });
-    store_->SetFileWriter([this](const Text& path, Text content) {
-        windowSystem_->WriteFile(path, std::move(content));
-    });
+    store_->SetPaneSaver(
+        [this](int pane, const Text& path) { windowSystem_->SavePane(pane, path); });
     windowSystem_->SetFillProgress([this](qsizetype lines) { OnFillProgress(lines); });
     endHandler_ = [this] { store_->ReleaseCategoryFiles(); };
     handlers_ = std::make_unique<WindowHandlers>(

@@ -35,14 +35,34 @@ Text QtWindowSystem::GetPaneText(int pane) {
     if (exact) {
         return *exact;
     }
-    return TextCodec::FromPaneText(raw);
+    return TextCodec::FromPaneText(std::move(raw));
 }
 
+namespace {
+
+// A worker's set decodes its text in parts, cut after an LF, and the pane takes in the first part
+// while the worker decodes the next: the fill, by far the longest step, starts at once. The first
+// part is small so that it starts soon; the others large, so that few calls reach the UI thread.
+constexpr std::size_t kFirstPartBytes = 64 * 1024;
+constexpr std::size_t kPartBytes = 4 * 1024 * 1024;
+
+// The end of the part of `bytes` that begins at `start`: after the first LF at or beyond
+// `start + size`, or the end.
+std::size_t PartEnd(std::string_view bytes, std::size_t start, std::size_t size) {
+    if (bytes.size() - start <= size) {
+        return bytes.size();
+    }
+    const std::size_t newline = bytes.find('\n', start + size);
+    return newline == std::string_view::npos ? bytes.size() : newline + 1;
+}
+
+}  // namespace
+
 void QtWindowSystem::SetPaneText(int pane, Text text) {
-    QString decoded = TextCodec::ToPaneText(text);
-    Text().swap(text);  // the bytes are not needed while the UI thread works
     if (QThread::currentThread() == window_.thread()) {
         // The UI thread's own sets (a category load) cannot wait for a fill: one piece.
+        QString decoded = TextCodec::ToPaneText(text);
+        Text().swap(text);
         channel_.Call([&] {
             if (PaneEdit* edit = window_.Pane(pane)) {
                 edit->SetText(std::move(decoded));
@@ -51,6 +71,9 @@ void QtWindowSystem::SetPaneText(int pane, Text text) {
         return;
     }
 
+    const std::string_view bytes(text.data(), TextCodec::PaneTextLength(text));
+    std::size_t partEnd = PartEnd(bytes, 0, kFirstPartBytes);
+    QString part = TextCodec::ToPaneText(bytes.substr(0, partEnd));
     QThread* const worker = QThread::currentThread();
     const auto filled = channel_.MakeLatch();
     std::unique_ptr<QTextDocument> oldDocument;
@@ -58,7 +81,8 @@ void QtWindowSystem::SetPaneText(int pane, Text text) {
     channel_.Call([&] {
         if (PaneEdit* edit = window_.Pane(pane)) {
             PaneEdit::FillStart start = edit->BeginFill(
-                decoded, [this, filled] { channel_.Release(filled); }, fillProgress_);
+                part, [this, filled] { channel_.Release(filled); }, fillProgress_,
+                partEnd < bytes.size());
             fill = start.fill;
             oldDocument = std::move(start.oldDocument);
             // Deleting a million lines takes the better part of 100 ms: here, not there.
@@ -69,35 +93,55 @@ void QtWindowSystem::SetPaneText(int pane, Text text) {
     if (fill == 0) {
         return;
     }
-    // What a read of the new content will give, worked out while the UI thread fills the pane: the
-    // text as the document splits it, every break as CR LF.
-    auto exact = std::make_shared<const Text>(TextCodec::FromPaneText(decoded));
-    decoded = QString();
+    // What a read of the new content will give, worked out part by part while the UI thread fills
+    // the pane: the text as the document splits it, every break as CR LF.
+    auto exact = std::make_shared<Text>();
+    exact->reserve(bytes.size());
+    while (true) {
+        exact->append(TextCodec::FromPaneText(std::as_const(part)));
+        if (partEnd == bytes.size()) {
+            break;
+        }
+        const std::size_t partStart = partEnd;
+        partEnd = PartEnd(bytes, partStart, kPartBytes);
+        part = TextCodec::ToPaneText(bytes.substr(partStart, partEnd - partStart));
+        const bool last = partEnd == bytes.size();
+        if (!channel_.Call([&] {
+                if (PaneEdit* edit = window_.Pane(pane)) {
+                    edit->AppendFill(fill, part, last);
+                }
+            })) {
+            return;
+        }
+    }
+    part = QString();
+    Text().swap(text);
     if (!channel_.Wait(filled)) {
         return;
     }
-    std::vector<std::pair<Text, Text>> writes;
+    ReportedSet reported;
+    reported.pane = pane;
+    std::shared_ptr<const Text> exactBytes = std::move(exact);
     channel_.Call([&] {
         if (PaneEdit* edit = window_.Pane(pane)) {
-            deferredWrites_ = &writes;
-            edit->FinishFill(fill, std::move(exact));
-            deferredWrites_ = nullptr;
+            reportedSet_ = &reported;
+            edit->FinishFill(fill, exactBytes);
+            reportedSet_ = nullptr;
         }
     });
-    exact.reset();
-    for (auto& [path, content] : writes) {
-        WriteWholeFile(path, content);
-        Text().swap(content);
+    for (const Text& path : reported.paths) {
+        WriteWholeFile(path, *exactBytes);
         morvelin::CloseAllFiles();
     }
 }
 
-void QtWindowSystem::WriteFile(const Text& path, Text content) {
-    if (deferredWrites_ != nullptr && QThread::currentThread() == window_.thread()) {
-        deferredWrites_->emplace_back(path, std::move(content));
+void QtWindowSystem::SavePane(int pane, const Text& path) {
+    if (reportedSet_ != nullptr && reportedSet_->pane == pane &&
+        QThread::currentThread() == window_.thread()) {
+        reportedSet_->paths.push_back(path);
         return;
     }
-    WriteWholeFile(path, content);
+    WriteWholeFile(path, GetPaneText(pane));
 }
 
 void QtWindowSystem::CloseAllFiles() {

@@ -2,7 +2,6 @@
 
 #include <QtGlobal>
 #include <functional>
-#include <utility>
 #include <vector>
 
 #include "app/WindowSystem.h"
@@ -30,9 +29,10 @@ class QtWindowSystem : public WindowSystem {
     void SetPaneText(int pane, Text text) override;
     void CloseAllFiles() override;
 
-    // The category store's writer: writes at once, except inside the report of a worker's set,
-    // where the write is left to that worker, which does it before its set returns.
-    void WriteFile(const Text& path, Text content);
+    // The category store's save of a pane: its text written at once, except inside the report of
+    // a worker's set of that pane, where the write of the set's bytes is left to the worker, which
+    // does it before its set returns.
+    void SavePane(int pane, const Text& path);
 
     // Told on the UI thread of every step of a worker's set, with the lines it put in.
     void SetFillProgress(std::function<void(qsizetype lines)> progress) {
@@ -53,8 +53,12 @@ class QtWindowSystem : public WindowSystem {
     UiCallChannel& channel_;
     WorkerThread& worker_;
     std::function<void(qsizetype)> fillProgress_;
-    // Writes left to the worker whose set is being reported; UI thread only.
-    std::vector<std::pair<Text, Text>>* deferredWrites_ = nullptr;
+    // The set being reported and the paths its worker is to write; UI thread only.
+    struct ReportedSet {
+        int pane = 0;
+        std::vector<Text> paths;
+    };
+    ReportedSet* reportedSet_ = nullptr;
 };
 
 }  // namespace morvelin

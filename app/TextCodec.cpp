@@ -4,6 +4,7 @@
 #include <QStringEncoder>
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace morvelin {
 
@@ -13,6 +14,9 @@ constexpr const char* kCodecName = "GB18030";
 
 constexpr char16_t kParagraphSeparator = u'\u2029';
 constexpr char16_t kLineSeparator = u'\u2028';
+// A text document takes these as paragraph breaks when they are inserted.
+constexpr char16_t kBeginningOfFrame = u'\uFDD0';
+constexpr char16_t kEndOfFrame = u'\uFDD1';
 
 }  // namespace
 
@@ -46,10 +50,18 @@ Text TextCodec::Encode(const QString& text) {
 }
 
 QString TextCodec::ToPaneText(const Text& text) {
+    return ToPaneText(std::string_view(text.data(), PaneTextLength(text)));
+}
+
+std::size_t TextCodec::PaneTextLength(const Text& text) {
     // A set stops at the first NUL: the pane holds C strings in the program's original form.
-    const std::size_t end = std::min(text.size(), std::strlen(text.c_str()));
+    return std::min(text.size(), std::strlen(text.c_str()));
+}
+
+QString TextCodec::ToPaneText(std::string_view bytes) {
     QStringDecoder decoder(kCodecName);
-    QString decoded = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(end)));
+    QString decoded =
+        decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 
     // CR LF and a lone CR become '\n' in place: the text only shrinks, and a pane of several
     // hundred megabytes must not be held twice.
@@ -71,43 +83,70 @@ QString TextCodec::ToPaneText(const Text& text) {
 }
 
 Text TextCodec::FromPaneText(const QString& rawText) {
-    // Encoded in pieces straight into the result: a large pane's text is not copied once more to
-    // put the CR LF in, nor once more from a QByteArray into the Text.
+    // Encoded in large pieces straight into the result, '\n' going through the encoder as the
+    // single byte 0x0A (which no multi-byte GB18030 character contains) and widened to CR LF on
+    // the way out. One encoder call per line would cost more than the encoding itself.
     QStringEncoder encoder(kCodecName);
+    const QStringView raw(rawText);
+    const qsizetype n = raw.size();
     Text result;
-    result.reserve(static_cast<std::size_t>(rawText.size()) + 64);
+    result.reserve(static_cast<std::size_t>(n) + static_cast<std::size_t>(n / 8) + 64);
     QByteArray buffer;
     const auto appendPiece = [&](QStringView piece) {
         if (piece.isEmpty()) {
             return;
         }
         buffer.resize(encoder.requiredSpace(piece.size()));
-        const char* end = encoder.appendToBuffer(buffer.data(), piece);
-        result.append(buffer.constData(), static_cast<std::size_t>(end - buffer.constData()));
+        const char* p = buffer.constData();
+        const char* const end = encoder.appendToBuffer(buffer.data(), piece);
+        while (p != end) {
+            const auto* newline =
+                static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            if (newline == nullptr) {
+                result.append(p, static_cast<std::size_t>(end - p));
+                break;
+            }
+            result.append(p, static_cast<std::size_t>(newline - p));
+            result.append("\r\n");
+            p = newline + 1;
+        }
     };
 
     constexpr qsizetype kPiece = 64 * 1024;
-    const QStringView raw(rawText);
-    const qsizetype n = raw.size();
     qsizetype pieceStart = 0;
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = raw[i];
-        const bool lineBreak =
-            c == kParagraphSeparator || c == kLineSeparator || c == u'\n' || c == u'\r';
-        if (lineBreak) {
+        const char16_t c = raw[i].unicode();
+        // The breaks other than '\n': what the document separates paragraphs and lines with, and
+        // what it turns into a paragraph break when a text is inserted.
+        const bool otherBreak = c == kParagraphSeparator || c == kLineSeparator || c == u'\r' ||
+                                c == kBeginningOfFrame || c == kEndOfFrame;
+        if (otherBreak) {
             appendPiece(raw.sliced(pieceStart, i - pieceStart));
             result.append("\r\n");
             if (c == u'\r' && i + 1 < n && raw[i + 1] == u'\n') {
                 ++i;
             }
             pieceStart = i + 1;
-        } else if (i - pieceStart >= kPiece && !c.isLowSurrogate()) {
+        } else if (i - pieceStart >= kPiece && !QChar::isLowSurrogate(c)) {
             appendPiece(raw.sliced(pieceStart, i - pieceStart));
             pieceStart = i;
         }
     }
     appendPiece(raw.sliced(pieceStart));
     return result;
+}
+
+Text TextCodec::FromPaneText(QString&& rawText) {
+    // A text of its own (as toRawText gives) can take '\n' for its paragraph separators in place,
+    // so that it encodes in large pieces too.
+    if (rawText.isDetached()) {
+        for (QChar& c : rawText) {
+            if (c == kParagraphSeparator) {
+                c = u'\n';
+            }
+        }
+    }
+    return FromPaneText(std::as_const(rawText));
 }
 
 }  // namespace morvelin

@@ -72,11 +72,10 @@ void CategoryStore::SavePane(int pane) {
     if (!IsPane(pane)) {
         return;
     }
-    Text text = panes_.GetPaneText(pane);
-    if (writer_) {
-        writer_(files_[pane - 1], std::move(text));
+    if (saver_) {
+        saver_(pane, files_[pane - 1]);
     } else {
-        WriteWholeFile(files_[pane - 1], text);
+        WriteWholeFile(files_[pane - 1], panes_.GetPaneText(pane));
     }
     CloseAllFiles();
 }

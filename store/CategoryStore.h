@@ -45,17 +45,18 @@ class CategoryStore {
 
     const CategoryFiles& Files() const { return files_; }
 
-    // Carries out the write of a save, by default at once: WriteWholeFile. The window hands the
-    // write of a set made on a worker to that worker, which waits for the save anyway, so that the
-    // write and flush of a large file do not hold up the UI thread.
-    using FileWriter = std::function<void(const Text& path, Text content)>;
-    void SetFileWriter(FileWriter writer) { writer_ = std::move(writer); }
+    // Carries out the read and write of a save, by default at once: the pane's text to
+    // WriteWholeFile. The window hands the save of a set made on a worker to that worker, which
+    // waits for the save anyway and already holds the text's bytes, so that neither a copy nor
+    // the write and flush of a large file hold up the UI thread.
+    using PaneSaver = std::function<void(int pane, const Text& path)>;
+    void SetPaneSaver(PaneSaver saver) { saver_ = std::move(saver); }
 
   private:
     PaneAccess& panes_;
     ReadOnlyNotice readOnlyNotice_;
     CategoryFiles files_;
-    FileWriter writer_;
+    PaneSaver saver_;
 };
 
 }  // namespace morvelin

@@ -45,8 +45,13 @@ class PaneEdit : public QPlainTextEdit {
         unsigned fill = 0;  // names the fill for FinishFill
         std::unique_ptr<QTextDocument> oldDocument;
     };
+    // With `more`, further parts follow through AppendFill, the last one marked so; the fill is
+    // complete only after it.
     FillStart BeginFill(QString text, std::function<void()> filled,
-                        std::function<void(qsizetype lines)> progress = {});
+                        std::function<void(qsizetype lines)> progress = {}, bool more = false);
+    // The next part of the fill `fill`, which must end at a line break unless it is the last;
+    // ignored when that fill has ended.
+    void AppendFill(unsigned fill, QString text, bool last);
     // Ends the complete fill `fill`: the pane is editable again, `exactBytes` (what a read of the
     // new content gives, or null when unknown) is remembered, and the change is reported once.
     // Does nothing unless that fill is complete and still the pane's, as after a cancel or a

@@ -1,0 +1,196 @@
+// Drives the real main window offscreen (AppFrame with a recording desktop, in a temporary program
+// folder) through generations and typing, and prints one "name: value" a line:
+//   e2e_100k_s             click to both panes filled and both files saved, 100 x 100 x 10
+//   keystroke_save_ms_100k one typed character in a pane of 100k lines, to its file saved
+//   e2e_1m_s               the same click for 1000 x 100 x 10 (100k + 1M lines)
+//   max_ui_stall_ms        the longest gap of a 10 ms UI timer during the 1M run
+//   rss_per_line_b         resident memory added per output line held in the panes after it
+//   peak_rss_mb            the process's peak resident memory
+//   set_plain_text_1m_s    for scale, in the same run: setPlainText of the 1M lines into a bare
+//                          pane of the same size, the one-piece way and the pane's own floor
+#include <QAbstractButton>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/AppFrame.h"
+#include "app/TextCodec.h"
+#include "tests/gui/FakeDesktop.h"
+#include "ui/MainWindow.h"
+#include "ui/PaneEdit.h"
+
+namespace {
+
+using namespace morvelin;
+
+// Kilobytes from a /proc/self/status line, 0 where there is none.
+long StatusKb(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(key, 0) == 0) {
+            return std::stol(line.substr(std::string(key).size()));
+        }
+    }
+    return 0;
+}
+
+std::string Lines(const char* stem, int count) {
+    std::string text;
+    for (int i = 1; i <= count; ++i) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%04d", i);
+        text += TextCodec::Encode(QString::fromUtf8(stem) + QString::fromLatin1(number));
+        text += "\r\n";
+    }
+    return text;
+}
+
+class Bench {
+  public:
+    Bench() : frame_(desktop_, folder_.path()) {
+        frame_.SetProcessExit([](int) {});
+    }
+
+    bool Prepare() {
+        if (!folder_.isValid() || !QDir(folder_.path()).mkpath(QStringLiteral("data"))) {
+            return false;
+        }
+        // Category a: 100 x 100 x 10; category b: 1000 x 100 x 10. Lines of about 30 bytes.
+        Write("a-1.txt", Lines("连衣裙款式", 100));
+        Write("a-2.txt", Lines("red-long-", 100));
+        Write("a-3.txt", Lines("女装", 10));
+        Write("b-1.txt", Lines("连衣裙款式", 1000));
+        Write("b-2.txt", Lines("red-long-", 100));
+        Write("b-3.txt", Lines("女装", 10));
+        return frame_.Start();
+    }
+
+    // Click to the end of the run (its saves included) and the window painted; seconds.
+    double Generate() {
+        // A plain event loop as the program runs one: QTest's waits sleep between rounds of
+        // events, which would hold up the panes' filling.
+        QEventLoop loop;
+        QObject::connect(&frame_, &AppFrame::runFinished, &loop, &QEventLoop::quit);
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(frame_.Window()->GenerateButton(), Qt::LeftButton);
+        loop.exec();
+        frame_.Window()->repaint();
+        return clock.nsecsElapsed() / 1e9;
+    }
+
+    void Select(char letter) { frame_.Window()->CategoryButton(letter)->click(); }
+
+    // The median of a few typed characters at the end of pane 5 (100k lines), each saved before the
+    // key returns; milliseconds.
+    double Keystroke() {
+        PaneEdit& pane = *frame_.Window()->Pane(5);
+        pane.setFocus();
+        pane.moveCursor(QTextCursor::End);
+        std::vector<double> times;
+        for (int i = 0; i < 7; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            QTest::keyClick(&pane, Qt::Key_X);
+            times.push_back(clock.nsecsElapsed() / 1e6);
+        }
+        std::sort(times.begin(), times.end());
+        return times[times.size() / 2];
+    }
+
+    std::string FileText(const char* name) const {
+        QFile file(folder_.filePath(QStringLiteral("data/") + QString::fromUtf8(name)));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        const QByteArray bytes = file.readAll();
+        return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    }
+
+    QSize PaneSize() const { return frame_.Window()->Pane(5)->size(); }
+
+    qint64 FileSize(const char* name) const {
+        return QFile(folder_.filePath(QStringLiteral("data/") + QString::fromUtf8(name))).size();
+    }
+
+  private:
+    void Write(const char* name, const std::string& bytes) {
+        QFile file(folder_.filePath(QStringLiteral("data/") + QString::fromUtf8(name)));
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+        }
+    }
+
+    testing::FakeDesktop desktop_;
+    QTemporaryDir folder_;
+    AppFrame frame_;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    Bench bench;
+    if (!bench.Prepare()) {
+        std::fprintf(stderr, "cannot start the program in a temporary folder\n");
+        return 1;
+    }
+    QTest::qWait(100);
+
+    std::printf("e2e_100k_s: %.3f\n", bench.Generate());
+    std::printf("file_5_100k_bytes: %lld\n", static_cast<long long>(bench.FileSize("a-5.txt")));
+    std::printf("keystroke_save_ms_100k: %.1f\n", bench.Keystroke());
+    std::fflush(stdout);
+
+    bench.Select('b');
+    QTest::qWait(100);
+    const long rssBefore = StatusKb("VmRSS:");
+    QElapsedTimer tick;
+    qint64 maxGapNs = 0;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        maxGapNs = std::max(maxGapNs, tick.nsecsElapsed());
+        tick.restart();
+    });
+    tick.start();
+    timer.start();
+    const double e2e = bench.Generate();
+    timer.stop();
+    QTest::qWait(200);  // the old documents' deletion on the worker has long ended
+    const long rssAfter = StatusKb("VmRSS:");
+    constexpr double kLines = 1'100'000;
+    std::printf("e2e_1m_s: %.3f\n", e2e);
+    std::printf("file_5_1m_bytes: %lld\n", static_cast<long long>(bench.FileSize("b-5.txt")));
+    std::printf("max_ui_stall_ms: %.1f\n", maxGapNs / 1e6);
+    std::printf("rss_per_line_b: %.0f\n", (rssAfter - rssBefore) * 1024.0 / kLines);
+    std::printf("peak_rss_mb: %.0f\n", StatusKb("VmHWM:") / 1024.0);
+    std::fflush(stdout);
+
+    QPlainTextEdit bare;
+    bare.resize(bench.PaneSize());
+    bare.show();
+    const QString lines = TextCodec::ToPaneText(bench.FileText("b-5.txt"));
+    QElapsedTimer clock;
+    clock.start();
+    bare.setPlainText(lines);
+    bare.repaint();
+    std::printf("set_plain_text_1m_s: %.3f\n", clock.nsecsElapsed() / 1e9);
+    return 0;
+}
