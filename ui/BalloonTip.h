@@ -40,6 +40,9 @@ class BalloonTipComponent : public QObject {
     // the text. False only for a null control.
     bool Attach(QWidget* control, const QString& text);
 
+    // The text attached to control, with "\n" line breaks; empty when it has no tip.
+    QString attachedText(const QWidget* control) const { return texts_.value(control); }
+
     bool isTipVisible() const;
     // The text of the tip on show, or of the last one shown.
     QString tipText() const { return shownText_; }
