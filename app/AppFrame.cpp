@@ -41,12 +41,15 @@ constexpr int kProgressDelayMs = 500;
 }  // namespace
 
 GenerationLimit AppFrame::DefaultGenerationLimit() {
-    // Measured with the program itself (two panes filled by a run, lines of about 30 bytes): a
-    // pane holds about 230 bytes of memory per line, and about 340 at the peak of a set, while
-    // the save of the new text runs beside the document. Per byte of text the peak is about six
-    // bytes (UTF-16 in the document, the raw copy and the encoded bytes of the save). With these
-    // limits on each output, two full panes peak at about 3.4 GB, which leaves an 8 GB machine
-    // room for everything else; a larger run would also keep the user waiting for minutes.
+    // Measured with the program itself (build/bench/gui_bench: a run of 100k two-part and 1M
+    // three-part lines of about 35 bytes): the panes hold about 280 bytes of memory per line, the
+    // bytes kept for the save and read-back included, and a set's peak is hardly higher, as its
+    // text is decoded and taken in by parts. Per byte of a long line it is at most about four (two
+    // in the document, one kept, one in the set's text). With these limits on each output two full
+    // panes take about 3 GB, which leaves an 8 GB machine room for everything else. Time bounds it
+    // as well: a pane takes in 3 to 4 us a line, so a full output fills for 15 to 20 s (the window
+    // stays usable meanwhile), and every keystroke in such a pane saves the whole of it, which
+    // takes over a second at 5M lines.
     GenerationLimit limit;
     limit.maxLines = 5'000'000;
     limit.maxBytes = 256ull * 1024 * 1024;

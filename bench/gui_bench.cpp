@@ -6,6 +6,7 @@
 //   max_ui_stall_ms        the longest gap of a 10 ms UI timer during the 1M run
 //   rss_per_line_b         resident memory added per output line held in the panes after it
 //   peak_rss_mb            the process's peak resident memory
+//   peak_rss_per_line_b    that peak over the resident memory before the 1M run, per output line
 //   set_plain_text_1m_s    for scale, in the same run: setPlainText of the 1M lines into a bare
 //                          pane of the same size, the one-piece way and the pane's own floor
 #include <QAbstractButton>
@@ -181,6 +182,7 @@ int main(int argc, char* argv[]) {
     std::printf("max_ui_stall_ms: %.1f\n", maxGapNs / 1e6);
     std::printf("rss_per_line_b: %.0f\n", (rssAfter - rssBefore) * 1024.0 / kLines);
     std::printf("peak_rss_mb: %.0f\n", StatusKb("VmHWM:") / 1024.0);
+    std::printf("peak_rss_per_line_b: %.0f\n", (StatusKb("VmHWM:") - rssBefore) * 1024.0 / kLines);
     std::fflush(stdout);
 
     QPlainTextEdit bare;

@@ -147,6 +147,8 @@ void PaneEdit::FillStep() {
     clock.start();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
+    // One edit block per step: the layout and the pane hear of the step's lines once.
+    cursor.beginEditBlock();
     qsizetype lines = 0;
     while (!fill_->parts.empty() && clock.elapsed() < kStepBudgetMs) {
         const QStringView part(std::as_const(fill_->parts.front()));
@@ -167,6 +169,7 @@ void PaneEdit::FillStep() {
             fill_->next = 0;
         }
     }
+    cursor.endEditBlock();
     if (fill_->progress && lines > 0) {
         fill_->progress(lines);
     }
