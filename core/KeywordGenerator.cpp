@@ -213,6 +213,28 @@ bool CombineStage(const LineList& first, const LineList& second, const OutputSiz
     });
 }
 
+// One stage through its pane: set it empty, combine, release the inputs, set it to the result.
+// False when a stop request came first; the pane is then not set again.
+bool RunStage(PaneAccess& panes, int pane, LineList& first, LineList& second,
+              const OutputSize& size, std::uint64_t doneAfter, Pacer& pacer) {
+    if (pacer.StopRequested()) {
+        return false;
+    }
+    panes.SetPaneText(pane, Text());
+    Text out;
+    if (pacer.StopRequested() || !CombineStage(first, second, size, pacer, out)) {
+        return false;
+    }
+    first = LineList();
+    second = LineList();
+    pacer.StageEnded(doneAfter);
+    if (pacer.StopRequested()) {
+        return false;
+    }
+    panes.SetPaneText(pane, std::move(out));
+    return true;
+}
+
 }  // namespace
 
 OutputSize KeywordGenerator::CombinedSize(const LineList& first, const LineList& second) {
@@ -260,25 +282,9 @@ GenerationResult KeywordGenerator::Generate(PaneAccess& panes, const GenerateOpt
     Pacer pacer(options, twoPartLines + result.plan.threePart.lines);
     pacer.Report();
 
-    if (pacer.StopRequested()) {
-        return end(GenerationOutcome::Stopped);
-    }
-    panes.SetPaneText(kTwoPartPane, Text());
-    {
-        Text twoPart;
-        if (pacer.StopRequested() ||
-            !CombineStage(products, attributes, result.plan.twoPart, pacer, twoPart)) {
-            return end(GenerationOutcome::Stopped);
-        }
-        products = LineList();
-        attributes = LineList();
-        pacer.StageEnded(twoPartLines);
-        if (pacer.StopRequested()) {
-            return end(GenerationOutcome::Stopped);
-        }
-        panes.SetPaneText(kTwoPartPane, std::move(twoPart));
-    }
-    if (pacer.StopRequested()) {
+    if (!RunStage(panes, kTwoPartPane, products, attributes, result.plan.twoPart, twoPartLines,
+                  pacer) ||
+        pacer.StopRequested()) {
         return end(GenerationOutcome::Stopped);
     }
 
@@ -293,22 +299,10 @@ GenerationResult KeywordGenerator::Generate(PaneAccess& panes, const GenerateOpt
     const std::uint64_t planned = twoPartLines + result.plan.threePart.lines;
     pacer.SetPlanned(planned);
 
-    if (pacer.StopRequested()) {
+    if (!RunStage(panes, kThreePartPane, keywords, classes, result.plan.threePart, planned,
+                  pacer)) {
         return end(GenerationOutcome::Stopped);
     }
-    panes.SetPaneText(kThreePartPane, Text());
-    Text threePart;
-    if (pacer.StopRequested() ||
-        !CombineStage(keywords, classes, result.plan.threePart, pacer, threePart)) {
-        return end(GenerationOutcome::Stopped);
-    }
-    keywords = LineList();
-    classes = LineList();
-    pacer.StageEnded(planned);
-    if (pacer.StopRequested()) {
-        return end(GenerationOutcome::Stopped);
-    }
-    panes.SetPaneText(kThreePartPane, std::move(threePart));
     panes.CloseAllFiles();
     return end(GenerationOutcome::Done);
 }
