@@ -31,7 +31,7 @@ BUILD_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libgl-dev
     fonts-wqy-microhei
-    xvfb xauth xdotool imagemagick
+    xvfb xauth xdotool imagemagick desktop-file-utils
 )
 
 # What the Windows build of the non-GUI layers and its test run under Wine need.
