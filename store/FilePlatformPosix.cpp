@@ -45,12 +45,12 @@ int OpenRegular(const Text& path, int access, struct stat& st) {
 // random part against a stale temporary file left by a crashed process with the same id.
 Text TempName(const Text& target) {
     static std::atomic<unsigned> counter{0};
-    static const unsigned seed = std::random_device{}();
+    static const unsigned salt = std::random_device{}();
     const auto slash = target.rfind('/');
     const Text folder = slash == Text::npos ? Text() : target.substr(0, slash + 1);
     const Text base = slash == Text::npos ? target : target.substr(slash + 1);
     const unsigned number = counter.fetch_add(1);
-    std::minstd_rand random(seed ^ (number * 2654435761u));
+    std::minstd_rand random(salt ^ (number * 2654435761u));
     return folder + "." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(number) +
            "-" + std::to_string(random()) + ".tmp";
 }

@@ -78,10 +78,10 @@ std::size_t FolderPartLength(const Text& path) {
 // random part against a stale temporary file left by a crashed process with the same id.
 Text TempName(const Text& target) {
     static std::atomic<unsigned> counter{0};
-    static const unsigned seed = std::random_device{}();
+    static const unsigned salt = std::random_device{}();
     const std::size_t folderLength = FolderPartLength(target);
     const unsigned number = counter.fetch_add(1);
-    std::minstd_rand random(seed ^ (number * 2654435761u));
+    std::minstd_rand random(salt ^ (number * 2654435761u));
     return target.substr(0, folderLength) + "." + target.substr(folderLength) + "." +
            std::to_string(GetCurrentProcessId()) + "-" + std::to_string(number) + "-" +
            std::to_string(random()) + ".tmp";
