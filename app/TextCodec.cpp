@@ -18,6 +18,20 @@ constexpr char16_t kLineSeparator = u'\u2028';
 constexpr char16_t kBeginningOfFrame = u'\uFDD0';
 constexpr char16_t kEndOfFrame = u'\uFDD1';
 
+// Decodes a whole text. The decoder holds an unfinished sequence at the end back, waiting for bytes
+// that never come; a line break fed after it makes it give that sequence out as U+FFFD, as every
+// other invalid byte, instead of dropping it. The break itself is not part of the text.
+QString DecodeWhole(QByteArrayView bytes) {
+    QStringDecoder decoder(kCodecName);
+    QString decoded = decoder.decode(bytes);
+    QString tail = decoder.decode(QByteArrayView("\n", 1));
+    if (tail.endsWith(u'\n')) {
+        tail.chop(1);
+    }
+    decoded += tail;
+    return decoded;
+}
+
 }  // namespace
 
 bool TextCodec::IsAvailable() {
@@ -36,8 +50,7 @@ QString TextCodec::Decode(const Text& text) {
     if (text.empty()) {
         return {};
     }
-    QStringDecoder decoder(kCodecName);
-    return decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    return DecodeWhole(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 Text TextCodec::Encode(const QString& text) {
@@ -59,9 +72,8 @@ std::size_t TextCodec::PaneTextLength(const Text& text) {
 }
 
 QString TextCodec::ToPaneText(std::string_view bytes) {
-    QStringDecoder decoder(kCodecName);
     QString decoded =
-        decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+        DecodeWhole(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 
     // CR LF and a lone CR become '\n' in place: the text only shrinks, and a pane of several
     // hundred megabytes must not be held twice.
