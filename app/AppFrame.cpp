@@ -106,6 +106,9 @@ bool AppFrame::Start() {
     });
     store_->SetPaneSaver(
         [this](int pane, const Text& path) { windowSystem_->SavePane(pane, path); });
+    windowSystem_->SetFileWriter([this](int pane, const Text& path, const Text& text) {
+        store_->WritePaneFile(pane, path, text);
+    });
     windowSystem_->SetFillProgress([this](qsizetype lines) { OnFillProgress(lines); });
     endHandler_ = [this] { store_->ReleaseCategoryFiles(); };
     handlers_ = std::make_unique<WindowHandlers>(

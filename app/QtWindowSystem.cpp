@@ -130,7 +130,7 @@ void QtWindowSystem::SetPaneText(int pane, Text text) {
         }
     });
     for (const Text& path : reported.paths) {
-        WriteWholeFile(path, *exactBytes);
+        WriteFile(pane, path, *exactBytes);
         morvelin::CloseAllFiles();
     }
 }
@@ -141,7 +141,15 @@ void QtWindowSystem::SavePane(int pane, const Text& path) {
         reportedSet_->paths.push_back(path);
         return;
     }
-    WriteWholeFile(path, GetPaneText(pane));
+    WriteFile(pane, path, GetPaneText(pane));
+}
+
+void QtWindowSystem::WriteFile(int pane, const Text& path, const Text& text) {
+    if (fileWriter_) {
+        fileWriter_(pane, path, text);
+    } else {
+        WriteWholeFile(path, text);
+    }
 }
 
 void QtWindowSystem::CloseAllFiles() {

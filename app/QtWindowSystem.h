@@ -34,6 +34,11 @@ class QtWindowSystem : public WindowSystem {
     // does it before its set returns.
     void SavePane(int pane, const Text& path);
 
+    // What writes a pane's text to its file (the category store's WritePaneFile); called on the
+    // UI thread, or on the worker for the save of its own set.
+    using FileWriter = std::function<void(int pane, const Text& path, const Text& text)>;
+    void SetFileWriter(FileWriter writer) { fileWriter_ = std::move(writer); }
+
     // Told on the UI thread of every step of a worker's set, with the lines it put in.
     void SetFillProgress(std::function<void(qsizetype lines)> progress) {
         fillProgress_ = std::move(progress);
@@ -48,11 +53,14 @@ class QtWindowSystem : public WindowSystem {
     bool AttachTip(const QString& control, const QString& text) override;
 
   private:
+    void WriteFile(int pane, const Text& path, const Text& text);
+
     MainWindow& window_;
     Desktop& desktop_;
     UiCallChannel& channel_;
     WorkerThread& worker_;
     std::function<void(qsizetype)> fillProgress_;
+    FileWriter fileWriter_;
     // The set being reported and the paths its worker is to write; UI thread only.
     struct ReportedSet {
         int pane = 0;

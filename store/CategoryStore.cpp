@@ -75,9 +75,13 @@ void CategoryStore::SavePane(int pane) {
     if (saver_) {
         saver_(pane, files_[pane - 1]);
     } else {
-        WriteWholeFile(files_[pane - 1], panes_.GetPaneText(pane));
+        WritePaneFile(pane, files_[pane - 1], panes_.GetPaneText(pane));
     }
     CloseAllFiles();
+}
+
+void CategoryStore::WritePaneFile(int /*pane*/, const Text& path, const Text& paneText) {
+    WriteWholeFile(path, paneText);
 }
 
 void CategoryStore::ReleaseCategoryFiles() {

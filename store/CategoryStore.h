@@ -45,8 +45,13 @@ class CategoryStore {
 
     const CategoryFiles& Files() const { return files_; }
 
+    // Writes `paneText`, the whole text of pane n, to its data file at `path`: the one way any
+    // pane's text reaches a file. May be called on any thread (a worker writes the save of its
+    // own set); it does not close the table's files.
+    void WritePaneFile(int pane, const Text& path, const Text& paneText);
+
     // Carries out the read and write of a save, by default at once: the pane's text to
-    // WriteWholeFile. The window hands the save of a set made on a worker to that worker, which
+    // WritePaneFile. The window hands the save of a set made on a worker to that worker, which
     // waits for the save anyway and already holds the text's bytes, so that neither a copy nor
     // the write and flush of a large file hold up the UI thread.
     using PaneSaver = std::function<void(int pane, const Text& path)>;
