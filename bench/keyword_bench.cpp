@@ -3,6 +3,8 @@
 //                            the same size and copying as many bytes into it (target: 1.5 or less)
 //   combine_vs_quadratic_20k rebuilding the whole result for every line against ours
 //   split_mb_per_s           SplitLines over a 30 MB word list
+//   tools_core_1m_ms_*       the pane tools over a pane of 1,000,000 three-part keywords (the text
+//                            work alone; the whole action with its save is in gui_bench)
 // Every figure is the best of several rounds, so that a busy machine spoils as few as it can.
 #include <algorithm>
 #include <chrono>
@@ -19,6 +21,7 @@
 
 #include "core/KeywordGenerator.h"
 #include "core/LineList.h"
+#include "core/PaneTools.h"
 #include "core/Text.h"
 
 namespace {
@@ -177,6 +180,32 @@ void SplitFigure(std::mt19937& random) {
     std::printf("split_mb_per_s: %.0f\n", static_cast<double>(text.size()) / 1e3 / splitMs);
 }
 
+void ToolFigures(std::mt19937& random) {
+    // A pane 5 as a run leaves it: 50,000 two-part keywords times 20 class words, with every
+    // keyword twice so that de-duplicating has work to do.
+    const LineList keywords = SplitLines(WordList(random, 25000, 15, 30));
+    Text doubled;
+    for (std::size_t p = 1; p <= keywords.Count(); ++p) {
+        doubled.append(keywords.Item(p)).append("\r\n").append(keywords.Item(p)).append("\r\n");
+    }
+    const LineList classes = SplitLines(WordList(random, 20, 4, 10));
+    const Text pane = KeywordGenerator::CombineLines(SplitLines(doubled), classes);
+    std::printf("tools_core_lines: %zu\n", SplitLines(pane).Count());
+    const auto figure = [&](const char* name, auto&& tool) {
+        const double ms = BestMs(5, [&] {
+            const morvelin::PaneToolResult result = tool(pane);
+            sink = sink + result.text.size() + result.removedLines;
+        });
+        std::printf("tools_core_1m_ms_%s: %.1f\n", name, ms);
+    };
+    figure("dedupe", [](const Text& text) { return morvelin::DropDuplicateLines(text); });
+    figure("length", [](const Text& text) { return morvelin::KeepLinesUpToLength(text, 60); });
+    figure("trim", [](const Text& text) { return morvelin::TrimAndDropBlankLines(text); });
+    figure("exclude", [](const Text& text) {
+        return morvelin::DropLinesContaining(text, "\xD6\xD0\r\nabc\r\n\xCE\xC4");
+    });
+}
+
 }  // namespace
 
 int main() {
@@ -191,5 +220,6 @@ int main() {
     CombineFigures(random);
     QuadraticFigure(random);
     SplitFigure(random);
+    ToolFigures(random);
     return 0;
 }
