@@ -4,6 +4,9 @@
 #include <QWidget>
 #include <array>
 
+#include "behaviour/Layout.h"
+#include "core/Text.h"
+
 class QAbstractButton;
 class QButtonGroup;
 class QPushButton;
@@ -20,15 +23,9 @@ class PaneEdit;
 class MainWindow : public QWidget {
     Q_OBJECT
   public:
-    // The size of the client area; the window manager adds the frame.
-    static constexpr int kClientWidth = 882;
-    static constexpr int kClientHeight = 630;
-    // The size with frame and title bar from which the start position is computed.
-    static constexpr int kOuterWidth = 888;
-    static constexpr int kOuterHeight = 656;
     static constexpr int kCategoryCount = 26;
 
-    // Built hidden; `desktop` opens the hyperlink labels' pages.
+    // Built hidden from the layout tables; `desktop` opens the hyperlink labels' pages.
     explicit MainWindow(Desktop& desktop, QWidget* parent = nullptr);
 
     // Pane 1 to 5.
@@ -36,6 +33,9 @@ class MainWindow : public QWidget {
     // The category button of letter a to z.
     QAbstractButton* CategoryButton(char letter) const;
     QPushButton* GenerateButton() const { return generateButton_; }
+    // Any control of the layout tables with a widget (all but the balloon-tip component); the
+    // window itself for ControlId::Window.
+    QWidget* Control(ControlId id) const;
     // The balloon-tip component (气球提示框) that the tips are attached to.
     BalloonTipComponent* BalloonTips() const { return balloonTips_; }
 
@@ -57,15 +57,13 @@ class MainWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void BuildBottomRightBox();
-    void BuildOutputBoxes();
-    void BuildInputBoxes();
-    void BuildBottomLeftBox();
-    void BuildCategoryBox();
+    // Makes the widget of one row of the layout table, in its parent, without place or name.
+    QWidget* Build(const ControlLayout& control);
 
     Desktop& desktop_;
     BalloonTipComponent* balloonTips_ = nullptr;
-    std::array<PaneEdit*, 5> panes_{};
+    std::array<QWidget*, static_cast<std::size_t>(ControlId::CategoryZ) + 1> controls_{};
+    std::array<PaneEdit*, kPaneCount> panes_{};
     std::array<QAbstractButton*, kCategoryCount> categoryButtons_{};
     QButtonGroup* categoryGroup_ = nullptr;
     QPushButton* generateButton_ = nullptr;

@@ -8,10 +8,10 @@
 #include <thread>
 
 #include "app/WindowSystem.h"
+#include "behaviour/Layout.h"
 #include "store/CategoryStore.h"
 #include "tests/gui/AppFixture.h"
 #include "ui/BalloonTip.h"
-#include "ui/Links.h"
 #include "ui/TextLabel.h"
 #include "ui/WindowHandlers.h"
 

@@ -7,8 +7,8 @@
 #include <QString>
 #include <QUrl>
 
+#include "behaviour/Layout.h"
 #include "ui/Fonts.h"
-#include "ui/Links.h"
 #include "ui/ProgramIcon.h"
 
 namespace morvelin {
@@ -37,24 +37,12 @@ TEST(Fonts, SizesAreThoseOfTheControls) {
     }
 }
 
-// The widths of the hyperlink labels' boxes in the window; a caption wider than its box is cut.
-struct LinkBox {
-    const char* formName;
-    int width;
-};
-constexpr LinkBox kLinkBoxes[] = {
-    {"超级链接框1", 405}, {"超级链接框6", 58}, {"超级链接框7", 51},
-    {"超级链接框8", 79},  {"超级链接框9", 57}, {"超级链接框10", 57},
-};
-
 TEST(Links, EveryCaptionFitsItsBoxAndEveryAddressIsAPlainHttpsPage) {
     const QFontMetrics metrics(DefaultGuiFont());
-    ASSERT_EQ(std::size(kLinkBoxes), kLinks.size());
-    for (std::size_t i = 0; i < kLinks.size(); ++i) {
-        const LinkEntry& link = kLinks[i];
-        SCOPED_TRACE(link.formName);
-        EXPECT_STREQ(link.formName, kLinkBoxes[i].formName);
-        EXPECT_LE(metrics.horizontalAdvance(QString::fromUtf8(link.caption)), kLinkBoxes[i].width);
+    for (const LinkLayout& link : LinkLayouts()) {
+        const ControlLayout& box = LayoutOf(link.id);
+        SCOPED_TRACE(box.formName);
+        EXPECT_LE(metrics.horizontalAdvance(QString::fromUtf8(box.caption)), box.width);
         const QUrl url(QString::fromUtf8(link.url), QUrl::StrictMode);
         EXPECT_TRUE(url.isValid());
         EXPECT_EQ(url.scheme(), QStringLiteral("https"));
@@ -62,8 +50,9 @@ TEST(Links, EveryCaptionFitsItsBoxAndEveryAddressIsAPlainHttpsPage) {
         EXPECT_FALSE(url.hasFragment());
     }
     // The long caption names the makers' address at its end.
-    EXPECT_TRUE(QString::fromUtf8(kLinks[0].caption).endsWith(QStringLiteral("vornhald.example")));
-    EXPECT_STREQ(kLinks[0].url, kMakersPageUrl);
+    EXPECT_TRUE(QString::fromUtf8(LayoutOf(ControlId::Link1).caption)
+                    .endsWith(QStringLiteral("vornhald.example")));
+    EXPECT_STREQ(LinkOf(ControlId::Link1).url, kMakersPageUrl);
 }
 
 TEST(ProgramIcon, HoldsEverySizeOfTheTaskbarAndTitleBar) {

@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <vector>
 
+#include "behaviour/Layout.h"
 #include "tests/gui/FakeDesktop.h"
 #include "ui/BalloonTip.h"
 #include "ui/Fonts.h"
@@ -15,67 +16,6 @@
 
 namespace morvelin::testing {
 namespace {
-
-struct Placed {
-    const char* name;
-    const char* parent;  // nullptr: the window itself
-    int x, y, w, h;
-};
-
-// Every control with a place, front to back within each parent.
-const Placed kPlaces[] = {
-    {"分组框9", nullptr, 428, 539, 453, 90},
-    {"分组框8", nullptr, 661, 2, 220, 534},
-    {"分组框7", nullptr, 468, 2, 190, 534},
-    {"三级编辑框", nullptr, 313, 20, 150, 400},
-    {"分组框6", nullptr, 312, 2, 153, 420},
-    {"二级编辑框", nullptr, 157, 20, 150, 400},
-    {"分组框5", nullptr, 156, 2, 153, 420},
-    {"一级编辑框", nullptr, 1, 20, 150, 400},
-    {"分组框4", nullptr, 0, 2, 153, 420},
-    {"分组框1", nullptr, 1, 539, 424, 90},
-    {"生成关键词按钮", nullptr, 336, 507, 118, 24},
-    {"分组框3", nullptr, 1, 426, 464, 110},
-    {"五级编辑框", "分组框8", 1, 20, 217, 512},
-    {"四级编辑框", "分组框7", 1, 20, 187, 512},
-    {"标签5", "分组框9", 8, 36, 440, 49},
-    {"标签4", "分组框9", 8, 12, 440, 24},
-    {"标签3", "分组框1", 12, 66, 59, 19},
-    {"超级链接框10", "分组框1", 335, 67, 57, 16},
-    {"超级链接框6", "分组框1", 69, 67, 58, 16},
-    {"超级链接框7", "分组框1", 134, 67, 51, 16},
-    {"超级链接框8", "分组框1", 192, 67, 79, 16},
-    {"超级链接框9", "分组框1", 278, 67, 57, 16},
-    {"超级链接框1", "分组框1", 10, 47, 405, 19},
-    {"标签2", "分组框1", 11, 30, 325, 19},
-    {"标签1", "分组框1", 11, 12, 404, 19},
-    {"分类H", "分组框3", 5, 42, 62, 16},
-    {"分类I", "分组框3", 71, 42, 62, 16},
-    {"分类J", "分组框3", 137, 42, 62, 16},
-    {"分类A", "分组框3", 5, 17, 62, 16},
-    {"分类B", "分组框3", 71, 17, 62, 16},
-    {"分类C", "分组框3", 137, 17, 62, 16},
-    {"分类D", "分组框3", 203, 17, 62, 16},
-    {"分类E", "分组框3", 269, 17, 62, 16},
-    {"分类F", "分组框3", 334, 17, 62, 16},
-    {"分类G", "分组框3", 400, 17, 62, 16},
-    {"分类V", "分组框3", 5, 86, 62, 16},
-    {"分类W", "分组框3", 71, 86, 62, 16},
-    {"分类X", "分组框3", 137, 86, 62, 16},
-    {"分类Y", "分组框3", 203, 86, 62, 16},
-    {"分类Z", "分组框3", 269, 86, 62, 16},
-    {"分类O", "分组框3", 5, 65, 62, 16},
-    {"分类P", "分组框3", 71, 65, 62, 16},
-    {"分类Q", "分组框3", 137, 65, 62, 16},
-    {"分类R", "分组框3", 203, 65, 62, 16},
-    {"分类S", "分组框3", 269, 65, 62, 16},
-    {"分类T", "分组框3", 334, 65, 62, 16},
-    {"分类U", "分组框3", 400, 65, 62, 16},
-    {"分类N", "分组框3", 400, 42, 62, 16},
-    {"分类K", "分组框3", 202, 42, 62, 16},
-    {"分类L", "分组框3", 268, 42, 62, 16},
-    {"分类M", "分组框3", 334, 42, 62, 16},
-};
 
 QString Utf8(const char* text) {
     return QString::fromUtf8(text);
@@ -87,33 +27,44 @@ class MainWindowLayout : public ::testing::Test {
     MainWindow window_{desktop_};
 };
 
+// The window built from the layout tables: each control where the table puts it. The tables
+// themselves are checked for sense in the behaviour tests.
 TEST_F(MainWindowLayout, EveryControlSitsAtItsPlaceInItsParent) {
-    for (const Placed& placed : kPlaces) {
-        SCOPED_TRACE(placed.name);
-        auto* widget = window_.findChild<QWidget*>(Utf8(placed.name));
+    for (const ControlLayout& control : ControlLayouts()) {
+        SCOPED_TRACE(control.formName);
+        if (control.kind == ControlKind::BalloonTips) {
+            EXPECT_EQ(window_.BalloonTips()->objectName(), Utf8(control.formName));
+            continue;
+        }
+        auto* widget = window_.findChild<QWidget*>(Utf8(control.formName));
         ASSERT_NE(widget, nullptr);
-        const QString parent = placed.parent ? Utf8(placed.parent) : window_.objectName();
-        EXPECT_EQ(widget->parentWidget()->objectName(), parent);
-        EXPECT_EQ(widget->geometry(), QRect(placed.x, placed.y, placed.w, placed.h));
+        EXPECT_EQ(widget, window_.Control(control.id));
+        EXPECT_EQ(widget->parentWidget(), window_.Control(control.parent));
+        EXPECT_EQ(widget->geometry(), QRect(control.x, control.y, control.width, control.height));
     }
 }
 
 // Where controls overlap, the one listed first is drawn on top: siblings stack back to front in
 // the reverse of the table's order.
 TEST_F(MainWindowLayout, SiblingsStackFrontToBackInTableOrder) {
-    std::vector<QWidget*> parents{&window_};
-    for (const char* box : {"分组框9", "分组框8", "分组框7", "分组框1", "分组框3"}) {
-        parents.push_back(window_.findChild<QWidget*>(Utf8(box)));
-    }
-    for (QWidget* parent : parents) {
-        SCOPED_TRACE(parent->objectName().toStdString());
+    for (const ControlLayout& parentRow : ControlLayouts()) {
+        if (parentRow.kind != ControlKind::GroupBox && parentRow.id != ControlId::BalloonTips) {
+            continue;
+        }
+        // The balloon row stands for the window, whose own row the table does not have.
+        const ControlId parentId =
+            parentRow.kind == ControlKind::GroupBox ? parentRow.id : ControlId::Window;
+        QWidget* parent = window_.Control(parentId);
         QStringList expected;
-        for (const Placed& placed : kPlaces) {
-            const QString owner = placed.parent ? Utf8(placed.parent) : window_.objectName();
-            if (owner == parent->objectName()) {
-                expected.prepend(Utf8(placed.name));
+        for (const ControlLayout& control : ControlLayouts()) {
+            if (control.parent == parentId && control.kind != ControlKind::BalloonTips) {
+                expected.prepend(Utf8(control.formName));
             }
         }
+        if (expected.isEmpty()) {
+            continue;
+        }
+        SCOPED_TRACE(parent->objectName().toStdString());
         QStringList stacked;
         for (QObject* child : parent->children()) {
             if (child->isWidgetType() && !child->objectName().isEmpty()) {
