@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "behaviour/Texts.h"
 #include "tests/gui/AppFixture.h"
 #include "tests/gui/LabelInk.h"
 #include "ui/BalloonTip.h"
@@ -22,49 +23,11 @@ QString Utf8(const char* text) {
 }
 
 constexpr QRgb kGrey236 = qRgb(236, 236, 236);
-constexpr QRgb kBlue = qRgb(0, 0, 255);
-constexpr QRgb kGrey = qRgb(128, 128, 128);
 constexpr QRgb kBlack = qRgb(0, 0, 0);
 
-const char* const kDescription =
-    "本软件由Vornhald开发，本属于免费、绿色软件，主要功能，是组成所录入的种子关键词，自动生成，二层"
-    "批配，和三层批配后的关键词，专门针对淘宝优化进行设计，可用于淘宝、阿里巴巴等商城模式网店进行关"
-    "键词组合！";
-
-enum class Kind { GroupBox, Label, WrappingLabel, Link };
-
-struct ControlLook {
-    const char* name;
-    Kind kind;
-    const char* caption;  // links: how the caption begins, where the tables fix it
-    QRgb color;           // caption or text colour; a link's normal colour
-    QRgb visited = 0;
-    QRgb hover = 0;
-};
-
-const ControlLook kLooks[] = {
-    {"分组框9", Kind::GroupBox, "官方说明", kBlack},
-    {"分组框8", Kind::GroupBox, "二级生成", kBlue},
-    {"分组框7", Kind::GroupBox, "一级生成", kBlue},
-    {"分组框6", Kind::GroupBox, "请输入产品的类别", kBlue},
-    {"分组框5", Kind::GroupBox, "请输入产品的属性", kBlue},
-    {"分组框4", Kind::GroupBox, "请录入产品名称", kBlue},
-    {"分组框1", Kind::GroupBox, "软件说明", kGrey},
-    {"分组框3", Kind::GroupBox, "分类", kBlue},
-    {"标签5", Kind::WrappingLabel, kDescription, qRgb(0, 128, 0)},
-    {"标签4", Kind::Label,
-     "关键词支持快捷键：(全选 Ctrl+A)、(剪切Ctrl+X)、(复制Ctrl+C)、(粘贴Ctrl+V)", kBlue},
-    {"标签3", Kind::Label, "友情支持：", kBlue},
-    {"标签2", Kind::Label, "关键词每行一个，不能有无效数据或空行，否则将出现错误！", kGrey},
-    {"标签1", Kind::Label, "以上三项分别是，产品、属性、类别，可以多种方式灵活搭配！", kGrey},
-    {"超级链接框1", Kind::Link, "本软件由Vornhald 制作，本软件是免费共享软件！详情", kGrey,
-     qRgb(128, 0, 0), qRgb(10, 36, 106)},
-    {"超级链接框6", Kind::Link, "", qRgb(0, 96, 192), qRgb(0, 136, 255), qRgb(128, 0, 0)},
-    {"超级链接框7", Kind::Link, "", qRgb(0, 96, 192), qRgb(0, 136, 255), qRgb(128, 0, 128)},
-    {"超级链接框8", Kind::Link, "", qRgb(0, 96, 192), qRgb(0, 136, 255), qRgb(128, 0, 0)},
-    {"超级链接框9", Kind::Link, "", kBlue, qRgb(128, 0, 0), qRgb(10, 36, 106)},
-    {"超级链接框10", Kind::Link, "", kBlue, qRgb(128, 0, 0), qRgb(10, 36, 106)},
-};
+QColor ColorOf(Rgb rgb) {
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
 
 // The font can show the window's Chinese texts, whichever family stood in for "宋体".
 bool ShowsChinese(const QFont& font) {
@@ -97,39 +60,47 @@ class Look : public AppFixture {
 };
 
 TEST_F(Look, ControlsCarryTheCaptionsAndColoursOfTheTables) {
-    for (const auto& row : kLooks) {
-        SCOPED_TRACE(row.name);
-        QWidget* widget = Control(row.name);
+    for (const ControlLayout& row : ControlLayouts()) {
+        const bool framed = row.kind == ControlKind::GroupBox || row.kind == ControlKind::Label ||
+                            row.kind == ControlKind::HyperlinkLabel;
+        if (!framed) {
+            continue;
+        }
+        SCOPED_TRACE(row.formName);
+        QWidget* widget = Control(row.formName);
         ASSERT_NE(widget, nullptr);
         EXPECT_TRUE(widget->isVisible());
         EXPECT_EQ(widget->focusPolicy(), Qt::NoFocus) << "not a tab stop";
         EXPECT_TRUE(ShowsChinese(widget->font()));
         switch (row.kind) {
-            case Kind::GroupBox: {
+            case ControlKind::GroupBox: {
                 auto* box = qobject_cast<QGroupBox*>(widget);
                 ASSERT_NE(box, nullptr);
                 EXPECT_EQ(box->title(), Utf8(row.caption));
-                EXPECT_EQ(box->palette().color(QPalette::WindowText), QColor(row.color));
+                EXPECT_EQ(box->palette().color(QPalette::WindowText), ColorOf(row.text));
                 EXPECT_EQ(box->palette().color(QPalette::Window), QColor(kGrey236));
                 break;
             }
-            case Kind::Label:
-            case Kind::WrappingLabel: {
+            case ControlKind::Label: {
                 auto* label = qobject_cast<TextLabel*>(widget);
                 ASSERT_NE(label, nullptr);
-                EXPECT_EQ(label->text(), Utf8(row.caption));
-                EXPECT_EQ(label->textColor(), QColor(row.color));
-                EXPECT_EQ(label->wraps(), row.kind == Kind::WrappingLabel);
+                // 标签5 shows the description from start-up on.
+                const QString text =
+                    row.id == ControlId::Label5 ? Utf8(kDescriptionText) : Utf8(row.caption);
+                EXPECT_EQ(label->text(), text);
+                EXPECT_EQ(label->textColor(), ColorOf(row.text));
+                EXPECT_EQ(label->wraps(), row.wraps);
                 break;
             }
-            case Kind::Link: {
+            default: {
                 auto* link = qobject_cast<HyperlinkLabel*>(widget);
                 ASSERT_NE(link, nullptr);
-                EXPECT_TRUE(link->caption().startsWith(Utf8(row.caption)));
-                EXPECT_FALSE(link->url().isEmpty());
-                EXPECT_EQ(link->colors().normal, QColor(row.color));
-                EXPECT_EQ(link->colors().visited, QColor(row.visited));
-                EXPECT_EQ(link->colors().hover, QColor(row.hover));
+                const LinkLayout& colours = LinkOf(row.id);
+                EXPECT_EQ(link->caption(), Utf8(row.caption));
+                EXPECT_EQ(link->url(), Utf8(colours.url));
+                EXPECT_EQ(link->colors().normal, ColorOf(colours.normal));
+                EXPECT_EQ(link->colors().visited, ColorOf(colours.visited));
+                EXPECT_EQ(link->colors().hover, ColorOf(colours.hover));
                 EXPECT_EQ(link->cursor().shape(), Qt::BitmapCursor) << "its own hand";
                 EXPECT_FALSE(link->isVisited());
                 break;
@@ -174,23 +145,14 @@ TEST_F(Look, ButtonsUseTheirCharacterHeightsAndTheHandPointer) {
 }
 
 TEST_F(Look, StartUpSetsTheDescriptionTheSixTipsAndTheIcon) {
-    EXPECT_EQ(Control<TextLabel>("标签5")->text(), Utf8(kDescription));
+    EXPECT_EQ(Control<TextLabel>("标签5")->text(), Utf8(kDescriptionText));
 
-    struct Tip {
-        const char* control;
-        const char* text;
-    };
-    const Tip tips[] = {
-        {"一级编辑框", "在这里您可以录入种子关键词类型一\n\n比如产品名称，等核心批配关键词！"},
-        {"二级编辑框", "在这里你可以录入一些产品的属性\n\n或者说一些通用长尾的进一步说明！"},
-        {"三级编辑框", "在这里，你可以对核心的种子进行\n\n进一步的说明或者强调！"},
-        {"四级编辑框", "这里是根据条件初步生成的二联关键词！\n\n双击此处可以自动复制！"},
-        {"五级编辑框", "这里是根据条件最终生成的三联关键词！\n\n双击此处可以自动复制！"},
-        {"生成关键词按钮", "点击此处一键生成长尾关键词！"},
-    };
-    for (const Tip& tip : tips) {
-        SCOPED_TRACE(tip.control);
-        EXPECT_EQ(Window().BalloonTips()->attachedText(Control(tip.control)), Utf8(tip.text));
+    // The component keeps each tip with plain line breaks.
+    for (const TipText& tip : TipTexts()) {
+        SCOPED_TRACE(LayoutOf(tip.control).formName);
+        QString text = Utf8(tip.text);
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        EXPECT_EQ(Window().BalloonTips()->attachedText(Window().Control(tip.control)), text);
     }
     EXPECT_TRUE(Window().BalloonTips()->attachedText(Control("分类A")).isEmpty());
 
@@ -229,18 +191,19 @@ TEST_F(Look, WindowPaintsTheTablesColours) {
     // A caption sits on its box's top line; the frame's own lines are far less saturated than
     // any caption colour, so the strongest ink there is the caption's.
     const int captionLine = QFontMetrics(Window().font()).height();
-    for (const auto& row : kLooks) {
-        SCOPED_TRACE(row.name);
-        const QWidget* control = Control(row.name);
-        const QRect part = row.kind == Kind::GroupBox
+    for (const ControlLayout& row : ControlLayouts()) {
+        // Links are sampled below, with the pointer.
+        if (row.kind != ControlKind::GroupBox && row.kind != ControlKind::Label) {
+            continue;
+        }
+        SCOPED_TRACE(row.formName);
+        const QWidget* control = Control(row.formName);
+        const QRect part = row.kind == ControlKind::GroupBox
                                ? QRect(0, 0, control->width(), std::min(12, captionLine))
                                : QRect();
-        if (row.kind == Kind::Link) {
-            continue;  // below, with the pointer
-        }
         const Ink ink = InkOf(shot, control, part);
         ASSERT_FALSE(ink.bounds.isEmpty());
-        EXPECT_TRUE(SameColor(ink.color, QColor(row.color))) << ink.color.name().toStdString();
+        EXPECT_TRUE(SameColor(ink.color, ColorOf(row.text))) << ink.color.name().toStdString();
     }
 
     // The description is far wider than its label: it wraps, starting at the top.
@@ -252,7 +215,7 @@ TEST_F(Look, WindowPaintsTheTablesColours) {
 TEST_F(Look, LinkShowsHoverThenVisitedColourUnderThePointer) {
     auto* link = Control<HyperlinkLabel>("超级链接框9");
     const QPoint centre = link->rect().center();
-    EXPECT_TRUE(SameColor(InkOf(Shot(), link).color, QColor(kBlue)));
+    EXPECT_TRUE(SameColor(InkOf(Shot(), link).color, ColorOf(LinkOf(ControlId::Link9).normal)));
 
     // The pointer comes from pane 1: the offscreen platform sends the first move into a window
     // without the enter event that a real window system sends with it.
