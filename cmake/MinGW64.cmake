@@ -37,5 +37,7 @@ if(MORVELIN_WINE)
         # No .NET or Gecko installer prompts when Wine makes the prefix.
         "WINEDLLOVERRIDES=mscoree,mshtml="
         LC_ALL= LC_CTYPE=zh_CN.UTF-8)
-    set(CMAKE_CROSSCOMPILING_EMULATOR env ${MORVELIN_WINE_ENV} ${MORVELIN_WINE})
+    # On the display of the test run's Wine session, where there is one (cmake/wine-session.sh).
+    set(CMAKE_CROSSCOMPILING_EMULATOR sh ${CMAKE_CURRENT_LIST_DIR}/wine-session.sh run
+        ${CMAKE_BINARY_DIR} env ${MORVELIN_WINE_ENV} ${MORVELIN_WINE})
 endif()
