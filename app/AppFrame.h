@@ -8,8 +8,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/UiCallChannel.h"
-#include "app/WorkerThread.h"
+#include "app/QtUiLoop.h"
+#include "behaviour/UiCallChannel.h"
+#include "behaviour/WorkerThread.h"
 #include "core/KeywordGenerator.h"
 
 namespace morvelin {
@@ -92,7 +93,8 @@ class AppFrame : public QObject {
     std::function<void()> endHandler_;
 
     // Declared before the window and the layer that use them, so they are destroyed after.
-    UiCallChannel channel_;
+    QtUiLoop loop_;
+    UiCallChannel channel_{loop_};
     WorkerThread worker_;
     std::atomic<bool> stop_{false};
 

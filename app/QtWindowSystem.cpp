@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "app/TextCodec.h"
-#include "app/UiCallChannel.h"
-#include "app/WorkerThread.h"
+#include "behaviour/UiCallChannel.h"
+#include "behaviour/WorkerThread.h"
 #include "store/FileLayer.h"
 #include "ui/BalloonTip.h"
 #include "ui/MainWindow.h"

@@ -9,8 +9,9 @@
 #include <atomic>
 #include <thread>
 
-#include "app/UiCallChannel.h"
+#include "app/QtUiLoop.h"
 #include "app/WindowSystem.h"
+#include "behaviour/UiCallChannel.h"
 #include "tests/gui/AppFixture.h"
 
 namespace morvelin::testing {
@@ -184,7 +185,8 @@ TEST_F(AppFixture, CloseWhileAPaneFillsStopsTheRunWithoutItsSave) {
 }
 
 TEST(UiCallChannelLatch, ReleaseEndsTheWaitAndAShutEndsItWithout) {
-    UiCallChannel channel;
+    QtUiLoop loop;
+    UiCallChannel channel(loop);
     const auto early = channel.MakeLatch();
     channel.Release(early);
     EXPECT_TRUE(channel.Wait(early));  // a release before the wait counts

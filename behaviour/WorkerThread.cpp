@@ -1,4 +1,4 @@
-#include "app/WorkerThread.h"
+#include "behaviour/WorkerThread.h"
 
 #include <system_error>
 

@@ -1,43 +1,43 @@
+#include "behaviour/UiCallChannel.h"
+
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QTest>
-#include <QThread>
 #include <atomic>
 #include <thread>
 
-#include "app/UiCallChannel.h"
+#include "tests/support/FakeUiLoop.h"
 
 namespace morvelin::testing {
 namespace {
 
 TEST(UiCallChannel, WorkerCallRunsOnTheUiThreadWhileTheWorkerWaits) {
-    UiCallChannel channel;
-    QThread* ranOn = nullptr;
+    FakeUiLoop loop;
+    UiCallChannel channel(loop);
+    std::thread::id ranOn;
     std::atomic<bool> done{false};
     bool result = false;
     std::thread worker([&] {
-        result = channel.Call([&] { ranOn = QThread::currentThread(); });
+        result = channel.Call([&] { ranOn = std::this_thread::get_id(); });
         done = true;
     });
-    const bool finished = QTest::qWaitFor([&] { return done.load(); }, 30000);
+    loop.RunUntil([&] { return done.load(); });
     worker.join();
-    ASSERT_TRUE(finished);
     EXPECT_TRUE(result);
-    EXPECT_EQ(ranOn, QThread::currentThread());
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
 }
 
 // The close of the window: the UI thread shuts the channel and joins without handling events in
 // between. Whether the worker's call was queued before or after the shut, the join must not hang
 // and the task must never run, not even once events are handled again.
 TEST(UiCallChannel, ShutReleasesAWaitingWorkerAndDropsItsCall) {
-    UiCallChannel channel;
+    FakeUiLoop loop;
+    UiCallChannel channel(loop);
     std::atomic<bool> ran{false};
     bool result = true;
     std::thread worker([&] { result = channel.Call([&] { ran = true; }); });
     channel.Shut();
     worker.join();
-    QCoreApplication::processEvents();
+    loop.RunPending();
     EXPECT_FALSE(result);
     EXPECT_FALSE(ran.load());
 
@@ -48,15 +48,15 @@ TEST(UiCallChannel, ShutReleasesAWaitingWorkerAndDropsItsCall) {
         result = channel.Call([] {});
         done = true;
     });
-    const bool finished = QTest::qWaitFor([&] { return done.load(); }, 30000);
+    loop.RunUntil([&] { return done.load(); });
     next.join();
-    ASSERT_TRUE(finished);
     EXPECT_TRUE(result);
     EXPECT_FALSE(ran.load());
 }
 
 TEST(UiCallChannel, CallOnTheUiThreadRunsAtOnceUnlessShut) {
-    UiCallChannel channel;
+    FakeUiLoop loop;
+    UiCallChannel channel(loop);
     int runs = 0;
     EXPECT_TRUE(channel.Call([&] { ++runs; }));
     EXPECT_EQ(runs, 1);

@@ -1,10 +1,12 @@
 #pragma once
 
-#include <QObject>
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
+
+#include "behaviour/Ports.h"
 
 namespace morvelin {
 
@@ -14,12 +16,16 @@ namespace morvelin {
 // A plain blocking queued connection would deadlock there: the UI thread would sit in join()
 // while the worker sits in a call that only the UI thread can run. Here the worker waits on a
 // condition that the shut-down also wakes, and a call that has not run by then never runs.
-class UiCallChannel : public QObject {
-    Q_OBJECT
+class UiCallChannel {
   public:
-    // Lives on (and must be made on) the UI thread.
-    explicit UiCallChannel(QObject* parent = nullptr);
-    ~UiCallChannel() override;
+    // Made on the UI thread, whose loop runs the calls.
+    explicit UiCallChannel(UiLoop& loop);
+    ~UiCallChannel();
+    UiCallChannel(const UiCallChannel&) = delete;
+    UiCallChannel& operator=(const UiCallChannel&) = delete;
+
+    // True on the thread that made the channel.
+    bool OnUiThread() const { return std::this_thread::get_id() == uiThread_; }
 
     // Runs `task` on the UI thread and returns once it has run: true. Called on the UI thread it
     // runs at once. False, without running it, once the channel is shut (also when it is shut
@@ -47,6 +53,8 @@ class UiCallChannel : public QObject {
     bool Wait(const std::shared_ptr<Latch>& latch);
 
   private:
+    UiLoop& loop_;
+    const std::thread::id uiThread_ = std::this_thread::get_id();
     mutable std::mutex mutex_;
     std::condition_variable ran_;
     // Counts shut-downs, so that a call queued before a Shut and a Reopen still never runs.

@@ -1,18 +1,17 @@
-#include "app/UiCallChannel.h"
+#include "behaviour/UiCallChannel.h"
 
-#include <QThread>
 #include <memory>
 
 namespace morvelin {
 
-UiCallChannel::UiCallChannel(QObject* parent) : QObject(parent) {}
+UiCallChannel::UiCallChannel(UiLoop& loop) : loop_(loop) {}
 
 UiCallChannel::~UiCallChannel() {
     Shut();
 }
 
 bool UiCallChannel::Call(const std::function<void()>& task) {
-    if (QThread::currentThread() == thread()) {
+    if (OnUiThread()) {
         if (IsShut()) {
             return false;
         }
@@ -33,24 +32,21 @@ bool UiCallChannel::Call(const std::function<void()>& task) {
     // The queued functor holds the task by pointer: it runs only while this call still waits
     // (checked under the mutex on the UI thread), so the pointer is valid whenever it is used.
     const std::function<void()>* taskPointer = &task;
-    QMetaObject::invokeMethod(
-        this,
-        [this, pending, generation, taskPointer] {
-            {
-                std::lock_guard guard(mutex_);
-                if (shut_ || generation != generation_) {
-                    return;
-                }
-                pending->started = true;
-            }
-            // Once started, the caller waits for the end even through a Shut, since the task
-            // uses the caller's locals.
-            (*taskPointer)();
+    loop_.Post([this, pending, generation, taskPointer] {
+        {
             std::lock_guard guard(mutex_);
-            pending->done = true;
-            ran_.notify_all();
-        },
-        Qt::QueuedConnection);
+            if (shut_ || generation != generation_) {
+                return;
+            }
+            pending->started = true;
+        }
+        // Once started, the caller waits for the end even through a Shut, since the task
+        // uses the caller's locals.
+        (*taskPointer)();
+        std::lock_guard guard(mutex_);
+        pending->done = true;
+        ran_.notify_all();
+    });
     ran_.wait(lock, [&] {
         return pending->done || (!pending->started && (shut_ || generation != generation_));
     });
