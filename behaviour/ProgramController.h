@@ -1,0 +1,122 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "behaviour/Ports.h"
+#include "behaviour/UiCallChannel.h"
+#include "behaviour/WorkerThread.h"
+#include "core/KeywordGenerator.h"
+
+namespace morvelin {
+
+class CategoryStore;
+
+// The program's behaviour on every window system: start-up and the end, the handlers of the main
+// window's events, one generation at a time on a worker, and fatal errors. A window system builds
+// its window, hands the controller its ports, forwards the window's events to the On... handlers
+// and runs its event loop; everything else is decided here.
+//
+// The life of a program, as a window system's main routine drives it:
+//   ProgramController controller(desktop, loop);
+//   controller.EnterProgramFolder();              // before anything touches a file
+//   controller.PrepareDataFolder();
+//   ... build the window, its events held ...
+//   controller.AttachWindow(view);
+//   controller.OnWindowCreated();                 // category a, the description, the tips
+//   ... let the window's events through, show the window, run the loop; the window's close
+//       calls OnWindowClosing() and ends the loop ...
+//   return controller.End(0);
+class ProgramController {
+  public:
+    ProgramController(DesktopPort& desktop, UiLoop& loop);
+    // Stops and joins a running worker; nothing else of the end sequence.
+    ~ProgramController();
+    ProgramController(const ProgramController&) = delete;
+    ProgramController& operator=(const ProgramController&) = delete;
+
+    // Makes the program's own folder the current directory, so that data files are found beside
+    // the program wherever it was started from. False, after the fatal error box, when that
+    // failed.
+    bool EnterProgramFolder();
+    // Makes the data folder when it is missing; says so once when that fails.
+    void PrepareDataFolder();
+
+    // The built window; its events must not reach the handlers before OnWindowCreated.
+    void AttachWindow(WindowView& view);
+
+    // What the generation limit is; a larger run is refused with a box that says why.
+    void SetGenerationLimit(const GenerationLimit& limit) { limit_ = limit; }
+    static GenerationLimit DefaultGenerationLimit();
+
+    // The window's events. Each does nothing once events are blocked (the program is ending).
+    void OnWindowCreated();
+    // The close button, Alt+F4, Esc or the session's end: any run is cancelled and joined, then
+    // the makers' page is opened; after this no event reaches a handler.
+    void OnWindowClosing();
+    void OnPaneTextChanged(int pane);
+    // Panes 4 and 5: the whole text to the clipboard, then the confirmation box.
+    void OnPaneDoubleClicked(int pane);
+    void OnCategoryClicked(char letter);
+    void OnGenerateClicked();
+
+    bool EventsBlocked() const { return blocked_ > 0; }
+    bool RunActive() const { return runActive_; }
+    CategoryStore* Store() const { return store_.get(); }
+    // What the window system hands a worker's pane calls to.
+    UiCallChannel& Channel() { return channel_; }
+
+    // The end sequence: no more events, the end handler (the category paths go), every file
+    // closed. Returns `code`; runs once.
+    int End(int code);
+
+    // The error box ("错误"), then the end of the process with -1, without the end handler. On a
+    // worker it hands the error to the UI thread and returns; the worker should then end.
+    void FatalError(std::string_view utf8Message, int code);
+    static std::string FatalErrorText(std::string_view utf8Message, int code);
+    // The box of a refused run: what it would have made, and the limits.
+    static std::string RefusalText(const GenerationPlan& plan, const GenerationLimit& limit);
+    // How the process ends after a fatal error; tests record instead.
+    void SetProcessExit(std::function<void(int)> exitProcess) {
+        exitProcess_ = std::move(exitProcess);
+    }
+
+    // Told on the UI thread when a run has ended and the window is unlocked (tests wait on it).
+    void OnRunFinished(std::function<void(GenerationOutcome)> listener) {
+        runFinished_ = std::move(listener);
+    }
+
+  private:
+    void StartGeneration();
+    void RunEnded(unsigned runId, GenerationResult result, bool outOfMemory);
+    void OnProgress(unsigned runId, std::uint64_t done, std::uint64_t planned);
+    void CancelRun();
+    void Unlock();
+
+    DesktopPort& desktop_;
+    UiLoop& loop_;
+    WindowView* view_ = nullptr;
+    GenerationLimit limit_ = DefaultGenerationLimit();
+    std::function<void(int)> exitProcess_;
+    std::function<void()> endHandler_;
+    std::function<void(GenerationOutcome)> runFinished_;
+
+    UiCallChannel channel_;
+    WorkerThread worker_;
+    std::atomic<bool> stop_{false};
+    std::unique_ptr<CategoryStore> store_;
+
+    int blocked_ = 1;  // held until the window is created
+    bool ending_ = false;
+    bool runActive_ = false;
+    unsigned runId_ = 0;
+    int runPercent_ = -1;
+    UiLoop::TimerId progressDelay_ = 0;
+    bool progressShown_ = false;
+};
+
+}  // namespace morvelin
