@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/LineList.h"
-#include "core/MemoryPanes.h"
+#include "tests/support/MemoryPanes.h"
 
 namespace morvelin {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/MemoryPanes.h"
+#include "tests/support/MemoryPanes.h"
 
 #include <stdexcept>
 #include <utility>
