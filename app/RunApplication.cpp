@@ -65,7 +65,7 @@ int RunApplication(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     QtDesktop desktop;
-    AppFrame frame(desktop, QCoreApplication::applicationDirPath());
+    AppFrame frame(desktop);
     g_frame = &frame;
     const int code = frame.Start() ? frame.Run() : -1;
     g_frame = nullptr;

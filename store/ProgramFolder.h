@@ -13,11 +13,15 @@ namespace morvelin {
 // ("C:\x.exe") gives the root itself ("C:\"); a path without a backslash gives the empty text.
 Text ProgramFolder(std::string_view programPath);
 
-#ifdef _WIN32
+// The folder of a program file from its full POSIX path, as raw bytes: those before the last '/'
+// ("/" for a program at the root); the empty text for a path without a '/'.
+Text PosixProgramFolder(std::string_view programPath);
+
 // Makes the running program's own folder the current directory, so that relative data paths name
-// files beside the program wherever it was started from. False, changing nothing, when the
-// program's path cannot be had or its folder cannot be entered.
+// files beside the program wherever it was started from. The path is taken as the system's raw
+// bytes (/proc/self/exe; GetModuleFileNameA in the ANSI code page), never decoded, so that a
+// folder name in any encoding is entered as it is. False when the program's path cannot be had or
+// its folder cannot be entered.
 bool EnterProgramFolder();
-#endif
 
 }  // namespace morvelin
