@@ -1,5 +1,6 @@
 #include "store/CategoryStore.h"
 
+#include <new>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -39,7 +40,12 @@ PaneLoad DecidePaneLoad(FileLoad load) {
         return decided;
     }
     // Without an encoding that keeps them, the bytes are shown as they are, read-only.
-    const std::optional<FileEncoding> encoding = DecodeFileBytes(load.bytes);
+    std::optional<FileEncoding> encoding;
+    try {
+        encoding = DecodeFileBytes(load.bytes);
+    } catch (const std::bad_alloc&) {
+        return {{}, FileEncoding::Gb18030, LoadProblem::OutOfMemory};
+    }
     decided.text = std::move(load.bytes);
     if (encoding) {
         decided.encoding = *encoding;
