@@ -81,29 +81,26 @@ WindowSystem* AppFrame::System() const {
 }
 
 bool AppFrame::Start() {
-#ifdef _WIN32
-    // The byte-safe split of the ANSI program path, as the data paths are ANSI too.
-    if (!EnterProgramFolder()) {
-        QDir::setCurrent(programFolder_);
+    // The data paths are relative: in any other folder they would name another program's files.
+    const bool entered =
+        programFolder_.isEmpty() ? EnterProgramFolder() : QDir::setCurrent(programFolder_);
+    if (!entered) {
+        FatalError(Utf8("无法进入本程序所在的文件夹，找不到数据文件。"), 0);
+        return false;
     }
-#else
-    QDir::setCurrent(programFolder_);
-#endif
 
     if (!TextCodec::IsAvailable()) {
         FatalError(Utf8("本程序所用的 Qt 不支持 GB18030 编码，无法读写数据文件。"), 0);
         return false;
     }
     EnsureDataFolder();
+    RemoveStaleTempFiles("data");
 
     // Nothing is connected while the window is built, so none of its events reaches a handler.
     window_ = std::make_unique<MainWindow>(desktop_);
     windowSystem_ = std::make_unique<QtWindowSystem>(*window_, desktop_, channel_, worker_);
-    store_ = std::make_unique<CategoryStore>(*windowSystem_, [this](int pane, bool readOnly) {
-        if (PaneEdit* edit = window_->Pane(pane)) {
-            edit->SetFileReadOnly(readOnly);
-        }
-    });
+    store_ = std::make_unique<CategoryStore>(
+        *windowSystem_, [this](const CategoryStore::LoadNotice& notice) { OnLoadNotice(notice); });
     store_->SetPaneSaver(
         [this](int pane, const Text& path) { windowSystem_->SavePane(pane, path); });
     windowSystem_->SetFileWriter([this](int pane, const Text& path, const Text& text) {
@@ -128,19 +125,85 @@ bool AppFrame::Start() {
 }
 
 void AppFrame::EnsureDataFolder() {
-    QDir folder(programFolder_);
-    if (folder.exists(QStringLiteral("data")) &&
-        QFileInfo(folder.filePath(QStringLiteral("data"))).isDir()) {
-        return;
-    }
-    if (folder.mkdir(QStringLiteral("data"))) {
+    // Relative to the program folder just entered: its name need not survive a decode.
+    const QString data = QStringLiteral("data");
+    if (QFileInfo(data).isDir() || QDir().mkdir(data)) {
         return;
     }
     // Without the folder every save fails; say so once rather than lose the user's typing.
+    dataFolderFailed_ = true;
     desktop_.ShowMessageBox(Utf8("无法在程序所在的文件夹中创建数据文件夹：\r\n") +
-                                QDir::toNativeSeparators(folder.filePath(QStringLiteral("data"))) +
+                                QDir::toNativeSeparators(QDir::current().absoluteFilePath(data)) +
                                 Utf8("\r\n\r\n本次所做的修改都无法保存。"),
                             Utf8("无法保存"), Desktop::Icon::Error);
+}
+
+void AppFrame::OnLoadNotice(const CategoryStore::LoadNotice& notice) {
+    if (PaneEdit* edit = window_->Pane(notice.pane)) {
+        edit->SetFileReadOnly(notice.readOnly);
+    }
+    if (notice.pane == 1) {
+        loadNotices_.clear();
+    }
+    // A missing data folder was told at start-up already.
+    const bool told = dataFolderFailed_ && notice.reason == LoadProblem::NoFolder;
+    if (notice.readOnly && !told) {
+        loadNotices_.push_back(notice);
+    }
+    if (notice.pane != kPaneCount || loadNotices_.empty()) {
+        return;
+    }
+    // After the selection, once its panes are set.
+    QMetaObject::invokeMethod(
+        this,
+        [this, text = LoadNoticeText(loadNotices_)] {
+            if (!ending_ && window_) {
+                windowSystem_->ShowMessageBox(text, Utf8("文件只能查看"));
+            }
+        },
+        Qt::QueuedConnection);
+    loadNotices_.clear();
+}
+
+QString AppFrame::LoadNoticeText(const std::vector<CategoryStore::LoadNotice>& notices) {
+    const auto reason = [](LoadProblem problem) -> const char* {
+        switch (problem) {
+            case LoadProblem::ReadOnlyFile:
+                return "文件是只读的，本程序不能写入。";
+            case LoadProblem::InUse:
+                return "文件正被其他程序使用，本程序不能写入。";
+            case LoadProblem::NoFolder:
+                return "数据文件夹不存在，无法建立这个文件。";
+            case LoadProblem::CannotCreate:
+                return "文件不存在，也无法建立。";
+            case LoadProblem::NotPlainFile:
+                return "这不是普通文件（可能是文件夹或特殊文件）。";
+            case LoadProblem::Unreadable:
+                return "无法打开文件读取（可能没有读取权限，或正被其他程序独占）。";
+            case LoadProblem::TooLarge:
+                return "文件超过 2 GB，太大，无法显示。";
+            case LoadProblem::OutOfMemory:
+                return "内存不足，无法读入这个文件。";
+            case LoadProblem::ReadError:
+                return "读取文件时出错。";
+            case LoadProblem::CutShort:
+                return "文件中间有空字符（00）或结束符（1A），后面的内容无法显示。";
+            case LoadProblem::UnknownEncoding:
+                return "文件的编码无法识别（不是 GB18030、UTF-8 或 "
+                       "UTF-16），保存会改坏其中的字节。";
+            case LoadProblem::None:
+                break;
+        }
+        return "";
+    };
+    QString text = Utf8(
+        "下面的数据文件无法完整显示或无法保存，所以对应的框只能查看、不能修改，"
+        "本程序不会改动这些文件：\r\n");
+    for (const CategoryStore::LoadNotice& notice : notices) {
+        text += QStringLiteral("\r\n") + QDir::toNativeSeparators(TextCodec::Decode(notice.path)) +
+                Utf8("：") + Utf8(reason(notice.reason));
+    }
+    return text;
 }
 
 int AppFrame::Run() {

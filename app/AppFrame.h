@@ -7,15 +7,16 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/QtUiLoop.h"
 #include "behaviour/UiCallChannel.h"
 #include "behaviour/WorkerThread.h"
 #include "core/KeywordGenerator.h"
+#include "store/CategoryStore.h"
 
 namespace morvelin {
 
-class CategoryStore;
 class Desktop;
 class MainWindow;
 class QtWindowSystem;
@@ -31,8 +32,9 @@ class AppFrame : public QObject {
     static GenerationLimit DefaultGenerationLimit();
 
     // `programFolder` becomes the current directory at start-up, so data files are found beside
-    // the program wherever it was started from.
-    AppFrame(Desktop& desktop, QString programFolder);
+    // the program wherever it was started from; empty: the running program's own folder, from the
+    // raw bytes of its path.
+    explicit AppFrame(Desktop& desktop, QString programFolder = {});
     // Stops and joins a running worker and destroys the window, without the end sequence.
     ~AppFrame() override;
 
@@ -60,6 +62,10 @@ class AppFrame : public QObject {
     // The text of the fatal error box.
     static QString FatalErrorText(const QString& message, int code);
 
+    // The text of the box after a category selection that names the files whose panes are
+    // read-only, each with its reason.
+    static QString LoadNoticeText(const std::vector<CategoryStore::LoadNotice>& notices);
+
     MainWindow* Window() const { return window_.get(); }
     CategoryStore* Store() const { return store_.get(); }
     WindowSystem* System() const;
@@ -76,6 +82,8 @@ class AppFrame : public QObject {
 
   private:
     void EnsureDataFolder();
+    // Locks a pane whose file it may not save over; one box per selection says which and why.
+    void OnLoadNotice(const CategoryStore::LoadNotice& notice);
     void OnWindowClosing();
     void OnProgress(unsigned runId, std::uint64_t done, std::uint64_t planned);
     void OnFillProgress(qsizetype lines);
@@ -103,6 +111,8 @@ class AppFrame : public QObject {
     std::unique_ptr<CategoryStore> store_;
     std::unique_ptr<WindowHandlers> handlers_;
 
+    bool dataFolderFailed_ = false;
+    std::vector<CategoryStore::LoadNotice> loadNotices_;
     bool loopEntered_ = false;
     bool ending_ = false;
     bool runActive_ = false;

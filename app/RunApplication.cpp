@@ -65,9 +65,16 @@ int RunApplication(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     QtDesktop desktop;
-    AppFrame frame(desktop, QCoreApplication::applicationDirPath());
+    AppFrame frame(desktop);
     g_frame = &frame;
-    const int code = frame.Start() ? frame.Run() : -1;
+    // A start-up that runs out of memory (a huge data file) ends in the box, not in an abort.
+    bool started = false;
+    try {
+        started = frame.Start();
+    } catch (const std::bad_alloc&) {
+        frame.FatalError(QString::fromUtf8("分配内存失败!"), 0);
+    }
+    const int code = started ? frame.Run() : -1;
     g_frame = nullptr;
     return code;
 }

@@ -2,10 +2,13 @@
 
 #include <array>
 #include <functional>
+#include <mutex>
 #include <utility>
 
 #include "core/PaneAccess.h"
 #include "core/Text.h"
+#include "store/FileEncoding.h"
+#include "store/FileLayer.h"
 
 namespace morvelin {
 
@@ -18,13 +21,25 @@ using CategoryFiles = std::array<Text, kPaneCount>;
 
 // Maps the selected category to its five data files: a selection loads them into the panes, and
 // every change of a pane is saved to its file at once.
+//
+// A pane is saved over its file only when it shows everything the file holds, in the encoding the
+// file was read in (see FileEncoding.h). Any other file stays as it is: its pane is read-only and
+// shows as much of the file as it can.
 class CategoryStore {
   public:
-    // Told, for each pane as it loads, whether its data file is read-only; such a pane shows the
-    // file's content and must not be edited.
-    using ReadOnlyNotice = std::function<void(int pane, bool readOnly)>;
+    // What a load found for one pane.
+    struct LoadNotice {
+        int pane = 0;
+        Text path;
+        // The pane must not be edited and is never saved over its file.
+        bool readOnly = false;
+        // Why, when it is read-only.
+        LoadProblem reason = LoadProblem::None;
+    };
+    // Told of each pane as it loads, in pane order, before the pane is set.
+    using LoadNoticeHandler = std::function<void(const LoadNotice&)>;
 
-    explicit CategoryStore(PaneAccess& panes, ReadOnlyNotice readOnlyNotice = {});
+    explicit CategoryStore(PaneAccess& panes, LoadNoticeHandler loadNotice = {});
 
     // Replaces the five paths with those of `letter` and reloads all five panes, also when the
     // letter is already selected. A selection never rewrites an existing data file; a missing
@@ -32,8 +47,8 @@ class CategoryStore {
     // z changes nothing.
     void SelectCategory(char letter);
 
-    // Loads the five files of the current paths into the panes. A read-only file shows its content
-    // and is reported to the notice; each pane is told before it is set.
+    // Loads the five files of the current paths into the panes and remembers, for each, the
+    // encoding and whether the pane may be saved over it; each pane's notice comes before its set.
     void LoadPanes();
 
     // Writes the whole text of pane n to its file of the selected category, then closes every file
@@ -47,7 +62,9 @@ class CategoryStore {
 
     // Writes `paneText`, the whole text of pane n, to its data file at `path`: the one way any
     // pane's text reaches a file. May be called on any thread (a worker writes the save of its
-    // own set); it does not close the table's files.
+    // own set); it does not close the table's files. Writes only to the path the pane was last
+    // loaded from, only when that load allowed it, and in that file's encoding; a 0x00 or 0x1A at
+    // a character start is left out, as a load would end the text there.
     void WritePaneFile(int pane, const Text& path, const Text& paneText);
 
     // Carries out the read and write of a save, by default at once: the pane's text to
@@ -58,10 +75,20 @@ class CategoryStore {
     void SetPaneSaver(PaneSaver saver) { saver_ = std::move(saver); }
 
   private:
+    // What the last load of a pane found out about its file.
+    struct LoadedFile {
+        Text path;
+        FileEncoding encoding = FileEncoding::Gb18030;
+        bool saveable = false;
+    };
+
     PaneAccess& panes_;
-    ReadOnlyNotice readOnlyNotice_;
+    LoadNoticeHandler loadNotice_;
     CategoryFiles files_;
     PaneSaver saver_;
+    // Written by loads on the UI thread, read by saves on any thread.
+    std::mutex loadedMutex_;
+    std::array<LoadedFile, kPaneCount> loaded_;
 };
 
 }  // namespace morvelin

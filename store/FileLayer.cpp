@@ -176,6 +176,81 @@ Text ReadTextAtPosition(FilePlatform& platform, FilePlatform::Handle file) {
     return Text(buffer.data(), end.length);
 }
 
+// Every byte from the current position to the end, which must come where the file's length
+// says: a file that grows or fails meanwhile gives ReadError.
+FileLoad ReadAllBytes(FilePlatform& platform, FilePlatform::Handle file) {
+    const std::int64_t length = platform.Length(file);
+    if (length < 0) {
+        return {LoadProblem::ReadError, {}};
+    }
+    if (static_cast<std::uint64_t>(length) > kMaxTextBytes) {
+        return {LoadProblem::TooLarge, {}};
+    }
+    FileLoad load;
+    try {
+        load.bytes.resize(static_cast<std::size_t>(length));
+    } catch (const std::bad_alloc&) {
+        return {LoadProblem::OutOfMemory, {}};
+    }
+    std::size_t count = 0;
+    for (;;) {
+        char extra;
+        const bool full = count == load.bytes.size();
+        const std::int64_t got =
+            full ? platform.Read(file, &extra, 1)
+                 : platform.Read(file, load.bytes.data() + count,
+                                 static_cast<std::int64_t>(load.bytes.size() - count));
+        if (got < 0 || (full && got > 0)) {
+            return {LoadProblem::ReadError, {}};
+        }
+        if (got == 0) {
+            break;
+        }
+        count += static_cast<std::size_t>(got);
+    }
+    load.bytes.resize(count);
+    return load;
+}
+
+bool FolderExists(const Text& path) {
+    const auto slash = path.rfind('/');
+    if (slash == Text::npos) {
+        return true;
+    }
+    const std::optional<FileFacts> facts =
+        CurrentFilePlatform().Examine(slash == 0 ? Text("/") : path.substr(0, slash));
+    return facts && facts->special;
+}
+
+// A temporary file of a save: "." + a category's file name + "." + process + "-" + counter + "-"
+// + salt + ".tmp", as the platform branches' TempName make them. Gives the process.
+std::optional<std::uint64_t> TempFileProcess(std::string_view name) {
+    const auto takeNumber = [&name](char end) -> std::optional<std::uint64_t> {
+        std::uint64_t number = 0;
+        std::size_t digits = 0;
+        while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9' && digits < 19) {
+            number = number * 10 + static_cast<std::uint64_t>(name[digits] - '0');
+            ++digits;
+        }
+        if (digits == 0 || digits == name.size() || name[digits] != end) {
+            return std::nullopt;
+        }
+        name.remove_prefix(digits + 1);
+        return number;
+    };
+    // ".a-1.txt."
+    if (name.size() < 9 || name[0] != '.' || name[1] < 'a' || name[1] > 'z' || name[2] != '-' ||
+        name[3] < '1' || name[3] > '0' + kPaneCount || name.substr(4, 5) != ".txt.") {
+        return std::nullopt;
+    }
+    name.remove_prefix(9);
+    const std::optional<std::uint64_t> process = takeNumber('-');
+    if (!process || !takeNumber('-') || !takeNumber('.') || name != "tmp") {
+        return std::nullopt;
+    }
+    return process;
+}
+
 }  // namespace
 
 FilePlatform& CurrentFilePlatform() {
@@ -212,6 +287,10 @@ FileNumber OpenShared(const Text& path) {
         return 0;
     }
     return table.Add(handle, *identity);
+}
+
+std::size_t TextLength(std::string_view bytes) {
+    return FindTextEnd(bytes.data(), bytes.size()).length;
 }
 
 Text ReadWholeText(FileNumber file) {
@@ -284,6 +363,63 @@ Text ReadReadOnlyFile(const Text& path) {
     Text text = ReadTextAtPosition(platform, file);
     platform.Close(file);
     return text;
+}
+
+}  // namespace morvelin
+
+namespace morvelin {
+
+FileLoad LoadWholeFile(const Text& path) {
+    if (!IsUsablePath(path)) {
+        return {};
+    }
+    FilePlatform& platform = CurrentFilePlatform();
+    FileNumber file = OpenShared(path);
+    if (file == 0) {
+        const std::optional<FileFacts> facts = platform.Examine(path);
+        if (!facts) {
+            // Missing, or a link that leads nowhere, where the write refuses to make a file.
+            if (!WriteWholeFile(path, {})) {
+                return {FolderExists(path) ? LoadProblem::CannotCreate : LoadProblem::NoFolder, {}};
+            }
+            file = OpenShared(path);
+            return {file == 0 ? LoadProblem::Unreadable : LoadProblem::None, {}};
+        }
+        if (facts->special) {
+            return {LoadProblem::NotPlainFile, {}};
+        }
+        const FilePlatform::Handle handle = platform.OpenForReading(path);
+        if (handle == FilePlatform::kNoHandle) {
+            return {LoadProblem::Unreadable, {}};
+        }
+        FileLoad load = ReadAllBytes(platform, handle);
+        platform.Close(handle);
+        if (load.problem == LoadProblem::None) {
+            load.problem = facts->readOnly ? LoadProblem::ReadOnlyFile : LoadProblem::InUse;
+        }
+        return load;
+    }
+    OpenFileTable& table = Table();
+    const auto lock = table.Lock();
+    const OpenFile* entry = table.Find(file);
+    if (entry == nullptr) {
+        return {LoadProblem::ReadError, {}};
+    }
+    return ReadAllBytes(platform, entry->handle);
+}
+
+void RemoveStaleTempFiles(const Text& folder) {
+    if (!IsUsablePath(folder)) {
+        return;
+    }
+    FilePlatform& platform = CurrentFilePlatform();
+    for (const Text& name : platform.ListFolder(folder)) {
+        const std::optional<std::uint64_t> process = TempFileProcess(name);
+        if (!process || !platform.ProcessEnded(*process)) {
+            continue;
+        }
+        platform.Remove(folder + "/" + name);
+    }
 }
 
 }  // namespace morvelin

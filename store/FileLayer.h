@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "core/Text.h"
@@ -34,6 +35,46 @@ FileNumber OpenShared(const Text& path);
 // The file's text from its current position up to the first 0x00 or 0x1A at a character start.
 // The empty text for a number not in the table or on any failure.
 Text ReadWholeText(FileNumber file);
+
+// How many bytes of `bytes` a read gives as text: those before the first 0x00 or 0x1A at a
+// character start. A byte of 0x80 or more starts a two-byte character whose second byte is not
+// tested, except that a NUL there ends the text before the character; a last lead byte stays.
+std::size_t TextLength(std::string_view bytes);
+
+// Why a pane may not be saved over its data file; None when it may.
+enum class LoadProblem {
+    None,
+    ReadOnlyFile,     // the file may not be written; shown whole
+    InUse,            // another program holds the file so that it may not be written
+    NoFolder,         // missing, and so is its folder
+    CannotCreate,     // missing, and no empty file can be made in its place
+    NotPlainFile,     // a folder, a pipe, a device
+    Unreadable,       // the file may not be opened for reading
+    TooLarge,         // beyond the 2^31 - 1 bytes of a text
+    OutOfMemory,      // no memory to hold its bytes
+    ReadError,        // the system failed a read, or the file changed its length meanwhile
+    CutShort,         // a 0x00 or 0x1A with bytes after it: the text would end there
+    UnknownEncoding,  // no encoding gives back every byte
+};
+
+// A data file read for its pane.
+struct FileLoad {
+    // Of the read itself: None, ReadOnlyFile, InUse or one of the failures, whose bytes are empty.
+    LoadProblem problem = LoadProblem::None;
+    // Every byte of the file, those after a 0x00 or 0x1A included.
+    Text bytes;
+};
+
+// Reads the whole data file at `path` for its pane. A file that may be written is opened shared
+// and stays in the table until CloseAllFiles, so that the save its pane's set raises is refused
+// and the load rewrites nothing; so does a missing file, which is made empty first. A file that
+// may not be written is read and closed again. Call it under an OpenFileTableHold.
+FileLoad LoadWholeFile(const Text& path);
+
+// Removes the temporary files that saves into `folder` left behind, for example when the program
+// was killed during a save: only names of the save's own pattern for a category's data file
+// (".a-1.txt.<process>-<n>-<n>.tmp") whose process has ended. Anything else stays.
+void RemoveStaleTempFiles(const Text& folder);
 
 // Closes every file of the table, in table order, and empties it.
 void CloseAllFiles();

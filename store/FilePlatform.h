@@ -13,6 +13,7 @@
 // - The steps of an atomic replace: ReplaceTarget, CreateTempBeside (a new file in the target's
 //   folder, never creating the folder), CopyAttributes, Write, Flush (to the disk), Close, Replace
 //   (over the target, atomically) and Remove.
+// - ListFolder and ProcessEnded, to find the temporary files of saves that never ended.
 // The file layer above holds the table of open files, the locking, the end-of-text scan and the
 // refusals, so a branch needs no state of its own. Paths arrive as given: relative to the current
 // directory, in the ANSI code page, '/' as separator, never empty and never with a NUL byte.
@@ -20,6 +21,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "core/Text.h"
 
@@ -88,6 +90,12 @@ class FilePlatform {
     // the old file or the new one.
     virtual bool Replace(const Text& from, const Text& target) = 0;
     virtual void Remove(const Text& path) = 0;
+
+    // The names of the plain files in a folder, neither folders nor links; empty when it cannot be
+    // read.
+    virtual std::vector<Text> ListFolder(const Text& folder) = 0;
+    // True only when no process with this id runs any more.
+    virtual bool ProcessEnded(std::uint64_t processId) = 0;
 };
 
 // The platform's own implementation, defined by the platform branch.

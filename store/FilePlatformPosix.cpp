@@ -1,4 +1,6 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "store/FilePlatform.h"
 
@@ -43,6 +46,7 @@ int OpenRegular(const Text& path, int access, struct stat& st) {
 
 // A name nobody else picks at the same time: the process id, a counter of this process and a
 // random part against a stale temporary file left by a crashed process with the same id.
+// RemoveStaleTempFiles (FileLayer.cpp) knows this pattern.
 Text TempName(const Text& target) {
     static std::atomic<unsigned> counter{0};
     static const unsigned salt = std::random_device{}();
@@ -208,6 +212,32 @@ class PosixFilePlatform final : public FilePlatform {
     }
 
     void Remove(const Text& path) override { ::unlink(path.c_str()); }
+
+    std::vector<Text> ListFolder(const Text& folder) override {
+        std::vector<Text> names;
+        DIR* dir = ::opendir(folder.c_str());
+        if (dir == nullptr) {
+            return names;
+        }
+        while (const dirent* entry = ::readdir(dir)) {
+            struct stat st;
+            if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISREG(st.st_mode)) {
+                names.emplace_back(entry->d_name);
+            }
+        }
+        ::closedir(dir);
+        return names;
+    }
+
+    bool ProcessEnded(std::uint64_t processId) override {
+        // No process has an id beyond pid_t. One of another user answers EPERM: it runs.
+        const auto pid = static_cast<pid_t>(processId);
+        if (processId == 0 || static_cast<std::uint64_t>(pid) != processId || pid < 0) {
+            return processId != 0;
+        }
+        return ::kill(pid, 0) != 0 && errno == ESRCH;
+    }
 };
 
 }  // namespace

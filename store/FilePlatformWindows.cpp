@@ -14,6 +14,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "store/FilePlatform.h"
 
@@ -76,6 +77,7 @@ std::size_t FolderPartLength(const Text& path) {
 
 // A name nobody else picks at the same time: the process id, a counter of this process and a
 // random part against a stale temporary file left by a crashed process with the same id.
+// RemoveStaleTempFiles (FileLayer.cpp) knows this pattern.
 Text TempName(const Text& target) {
     static std::atomic<unsigned> counter{0};
     static const unsigned salt = std::random_device{}();
@@ -261,6 +263,41 @@ class WindowsFilePlatform final : public FilePlatform {
     }
 
     void Remove(const Text& path) override { DeleteFileA(path.c_str()); }
+
+    std::vector<Text> ListFolder(const Text& folder) override {
+        std::vector<Text> names;
+        WIN32_FIND_DATAA found;
+        const HANDLE search = FindFirstFileA((folder + "/*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            return names;
+        }
+        constexpr DWORD kNotPlain =
+            FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+        do {
+            if ((found.dwFileAttributes & kNotPlain) == 0) {
+                names.emplace_back(found.cFileName);
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+        return names;
+    }
+
+    bool ProcessEnded(std::uint64_t processId) override {
+        // No process has an id beyond a DWORD.
+        if (processId == 0 || processId > MAXDWORD) {
+            return processId != 0;
+        }
+        const HANDLE process =
+            OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(processId));
+        if (process == nullptr) {
+            // Another user's process refuses the query: it runs.
+            return GetLastError() == ERROR_INVALID_PARAMETER;
+        }
+        DWORD code = 0;
+        const bool ended = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+        CloseHandle(process);
+        return ended;
+    }
 
   private:
     // Windows itself refuses write access to a file with the read-only attribute, but Wine run by

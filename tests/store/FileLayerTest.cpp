@@ -276,6 +276,8 @@ class FailingPlatform final : public FilePlatform {
         return step_ != FailingStep::Replace && native_.Replace(from, target);
     }
     void Remove(const Text& path) override { native_.Remove(path); }
+    std::vector<Text> ListFolder(const Text& folder) override { return native_.ListFolder(folder); }
+    bool ProcessEnded(std::uint64_t processId) override { return native_.ProcessEnded(processId); }
 
   private:
     FilePlatform& native_ = NativeFilePlatform();
