@@ -20,6 +20,15 @@ namespace {
 // just flicker.
 constexpr int kProgressDelayMs = 500;
 
+// A data path as the system writes paths. The paths are the program's own: plain ASCII.
+std::string NativePath(const Text& path) {
+    std::string native = path;
+#ifdef _WIN32
+    std::replace(native.begin(), native.end(), '/', '\\');
+#endif
+    return native;
+}
+
 [[noreturn]] void EndProcess(int code) {
     std::fflush(nullptr);
     std::_Exit(code);
@@ -52,9 +61,12 @@ bool ProgramController::EnterProgramFolder() {
 
 void ProgramController::PrepareDataFolder() {
     if (MakeFolder("data")) {
+        // What saves of a run that was killed left behind.
+        RemoveStaleTempFiles("data");
         return;
     }
     // Without the folder every save fails; say so once rather than lose the user's typing.
+    dataFolderFailed_ = true;
     desktop_.ShowMessageBox(
         "无法在程序所在的文件夹中创建数据文件夹 data。\r\n\r\n本次所做的修改都无法保存。",
         "无法保存", BoxIcon::Error);
@@ -63,8 +75,71 @@ void ProgramController::PrepareDataFolder() {
 void ProgramController::AttachWindow(WindowView& view) {
     view_ = &view;
     store_ = std::make_unique<CategoryStore>(
-        view, [this](int pane, bool readOnly) { view_->SetPaneFileReadOnly(pane, readOnly); });
+        view, [this](const CategoryStore::LoadNotice& notice) { OnLoadNotice(notice); });
     endHandler_ = [this] { store_->ReleaseCategoryFiles(); };
+}
+
+void ProgramController::OnLoadNotice(const CategoryStore::LoadNotice& notice) {
+    view_->SetPaneFileReadOnly(notice.pane, notice.readOnly);
+    if (notice.pane == 1) {
+        loadNotices_.clear();
+    }
+    // A missing data folder was told at start-up already.
+    const bool told = dataFolderFailed_ && notice.reason == LoadProblem::NoFolder;
+    if (notice.readOnly && !told) {
+        loadNotices_.push_back(notice);
+    }
+    if (notice.pane != kPaneCount || loadNotices_.empty()) {
+        return;
+    }
+    // One box for the selection, once its panes are set.
+    loop_.Post([this, text = LoadNoticeText(loadNotices_)] {
+        if (!EventsBlocked()) {
+            desktop_.ShowMessageBox(text, "文件只能查看", BoxIcon::None);
+        }
+    });
+    loadNotices_.clear();
+}
+
+std::string ProgramController::LoadNoticeText(
+    const std::vector<CategoryStore::LoadNotice>& notices) {
+    const auto reason = [](LoadProblem problem) -> const char* {
+        switch (problem) {
+            case LoadProblem::ReadOnlyFile:
+                return "文件是只读的，本程序不能写入。";
+            case LoadProblem::InUse:
+                return "文件正被其他程序使用，本程序不能写入。";
+            case LoadProblem::NoFolder:
+                return "数据文件夹不存在，无法建立这个文件。";
+            case LoadProblem::CannotCreate:
+                return "文件不存在，也无法建立。";
+            case LoadProblem::NotPlainFile:
+                return "这不是普通文件（可能是文件夹或特殊文件）。";
+            case LoadProblem::Unreadable:
+                return "无法打开文件读取（可能没有读取权限，或正被其他程序独占）。";
+            case LoadProblem::TooLarge:
+                return "文件超过 2 GB，太大，无法显示。";
+            case LoadProblem::OutOfMemory:
+                return "内存不足，无法读入这个文件。";
+            case LoadProblem::ReadError:
+                return "读取文件时出错。";
+            case LoadProblem::CutShort:
+                return "文件中间有空字符（00）或结束符（1A），后面的内容无法显示。";
+            case LoadProblem::UnknownEncoding:
+                return "文件的编码无法识别（不是 GB18030、UTF-8 或 "
+                       "UTF-16），保存会改坏其中的字节。";
+            case LoadProblem::None:
+                break;
+        }
+        return "";
+    };
+    std::string text =
+        "下面的数据文件无法完整显示或无法保存，所以对应的框只能查看、不能修改，"
+        "本程序不会改动这些文件：\r\n";
+    for (const CategoryStore::LoadNotice& notice : notices) {
+        text += "\r\n" + NativePath(notice.path) + "：" + reason(notice.reason);
+    }
+    return text;
 }
 
 void ProgramController::OnWindowCreated() {

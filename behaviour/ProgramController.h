@@ -6,15 +6,15 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "behaviour/Ports.h"
 #include "behaviour/UiCallChannel.h"
 #include "behaviour/WorkerThread.h"
 #include "core/KeywordGenerator.h"
+#include "store/CategoryStore.h"
 
 namespace morvelin {
-
-class CategoryStore;
 
 // The program's behaviour on every window system: start-up and the end, the handlers of the main
 // window's events, one generation at a time on a worker, and fatal errors. A window system builds
@@ -85,12 +85,17 @@ class ProgramController {
         exitProcess_ = std::move(exitProcess);
     }
 
+    // The box after a selection that names the files whose panes are read-only, with the reasons.
+    static std::string LoadNoticeText(const std::vector<CategoryStore::LoadNotice>& notices);
+
     // Told on the UI thread when a run has ended and the window is unlocked (tests wait on it).
     void OnRunFinished(std::function<void(GenerationOutcome)> listener) {
         runFinished_ = std::move(listener);
     }
 
   private:
+    // Locks a pane whose file it may not save over; one box per selection says which and why.
+    void OnLoadNotice(const CategoryStore::LoadNotice& notice);
     void StartGeneration();
     void RunEnded(unsigned runId, GenerationResult result, bool outOfMemory);
     void OnProgress(unsigned runId, std::uint64_t done, std::uint64_t planned);
@@ -110,6 +115,8 @@ class ProgramController {
     std::atomic<bool> stop_{false};
     std::unique_ptr<CategoryStore> store_;
 
+    bool dataFolderFailed_ = false;
+    std::vector<CategoryStore::LoadNotice> loadNotices_;
     int blocked_ = 1;  // held until the window is created
     bool ending_ = false;
     bool runActive_ = false;

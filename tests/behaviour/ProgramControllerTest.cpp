@@ -65,6 +65,29 @@ TEST_F(Controller, CreatedLoadsCategoryAThenSetsTheDescriptionThenTheSixTips) {
     EXPECT_EQ(ReadBytes("data/a-5.txt"), "");
 }
 
+// A pane that cannot show its file whole is locked, and one box after the selection says why.
+TEST_F(Controller, UnsavablePanesAreLockedAndNamedInOneBoxPerSelection) {
+    WriteBytes("data/a-2.txt", std::string("red\0long", 8));
+    WriteBytes("data/a-3.txt", "women");
+    MakeReadOnly("data/a-3.txt");
+    Start();
+    EXPECT_EQ(view_.fileReadOnly, (std::array<bool, 5>{false, true, true, false, false}));
+    EXPECT_EQ(view_.Pane(3), "women");
+    EXPECT_TRUE(desktop_.boxes.empty()) << "the box comes once the panes are set";
+    loop_.RunPending();
+    ASSERT_EQ(desktop_.boxes.size(), 1u);
+    EXPECT_EQ(desktop_.boxes[0].caption, "文件只能查看");
+    const std::string& text = desktop_.boxes[0].text;
+    EXPECT_NE(text.find("a-2.txt：文件中间有空字符"), std::string::npos) << text;
+    EXPECT_NE(text.find("a-3.txt：文件是只读的"), std::string::npos) << text;
+    EXPECT_EQ(text.find("a-1.txt"), std::string::npos) << text;
+
+    controller_.OnCategoryClicked('b');
+    loop_.RunPending();
+    EXPECT_EQ(desktop_.boxes.size(), 1u) << "category b shows whole";
+    EXPECT_EQ(view_.fileReadOnly, (std::array<bool, 5>{}));
+}
+
 TEST_F(Controller, NothingReachesAHandlerBeforeTheWindowIsCreatedOrAfterItCloses) {
     controller_.AttachWindow(view_);
     controller_.OnCategoryClicked('c');
