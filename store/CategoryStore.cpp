@@ -39,7 +39,13 @@ void CategoryStore::SelectCategory(char letter) {
     for (int pane = 1; pane <= kPaneCount; ++pane) {
         files_[pane - 1] = CategoryPath(letter, pane);
     }
+    ReloadPanes();
+}
+
+void CategoryStore::ReloadPanes() {
+    loading_ = true;
     LoadPanes();
+    loading_ = false;
 }
 
 void CategoryStore::LoadPanes() {
@@ -72,16 +78,33 @@ void CategoryStore::SavePane(int pane) {
     if (!IsPane(pane)) {
         return;
     }
-    if (saver_) {
-        saver_(pane, files_[pane - 1]);
-    } else {
-        WritePaneFile(pane, files_[pane - 1], panes_.GetPaneText(pane));
+    const Text& path = files_[pane - 1];
+    if (!path.empty() && !saveHeld_[pane - 1]) {
+        if (saver_) {
+            saver_(pane, path);
+        } else {
+            WriteAndReport(pane, path, panes_.GetPaneText(pane));
+        }
     }
     CloseAllFiles();
 }
 
-void CategoryStore::WritePaneFile(int /*pane*/, const Text& path, const Text& paneText) {
-    WriteWholeFile(path, paneText);
+void CategoryStore::SetSaveHeld(int pane, bool held) {
+    if (IsPane(pane)) {
+        saveHeld_[pane - 1] = held;
+    }
+}
+
+WriteResult CategoryStore::WritePaneFile(int /*pane*/, const Text& path, const Text& paneText) {
+    return WriteWholeFile(path, paneText);
+}
+
+WriteResult CategoryStore::WriteAndReport(int pane, const Text& path, const Text& paneText) {
+    const WriteResult result = WritePaneFile(pane, path, paneText);
+    if (saveNotice_) {
+        saveNotice_(pane, path, loading_ ? WriteResult{} : result);
+    }
+    return result;
 }
 
 void CategoryStore::ReleaseCategoryFiles() {

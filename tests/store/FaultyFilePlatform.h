@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -40,7 +41,15 @@ class FaultyFilePlatform final : public FilePlatform {
   public:
     void FailOnce(Step step, WriteFailure failure) { faults_[step] = {failure, false}; }
     void FailAlways(Step step, WriteFailure failure) { faults_[step] = {failure, true}; }
-    void Heal() { faults_.clear(); }
+    void Heal() {
+        faults_.clear();
+        throwAt_.reset();
+    }
+    // The next call of `step` runs out of memory asking for `bytes`.
+    void ThrowOnce(Step step, std::uint64_t bytes) {
+        throwAt_ = step;
+        throwBytes_ = bytes;
+    }
 
     std::optional<FileFacts> Examine(const Text& path) override { return native_.Examine(path); }
     Handle OpenShared(const Text& path) override { return native_.OpenShared(path); }
@@ -98,6 +107,10 @@ class FaultyFilePlatform final : public FilePlatform {
     // Whether this call of `step` fails; remembers the reason for LastFailure.
     bool Fails(Step step) {
         injected_.reset();
+        if (throwAt_ == step) {
+            throwAt_.reset();
+            throw AllocationFailure(throwBytes_);
+        }
         const auto fault = faults_.find(step);
         if (fault == faults_.end()) {
             return false;
@@ -112,6 +125,8 @@ class FaultyFilePlatform final : public FilePlatform {
     FilePlatform& native_ = NativeFilePlatform();
     std::map<Step, Fault> faults_;
     std::optional<WriteFailure> injected_;
+    std::optional<Step> throwAt_;
+    std::uint64_t throwBytes_ = 0;
 };
 
 // Puts a platform in place for the life of the object.
