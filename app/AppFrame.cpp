@@ -16,6 +16,9 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #endif
 
@@ -537,7 +540,6 @@ void AppFrame::CancelRun() {
     ++runId_;
     Unlock();
     if (wasActive) {
-        ShowFilesAfterRun();
         Q_EMIT runFinished(static_cast<int>(GenerationOutcome::Stopped));
     }
 }

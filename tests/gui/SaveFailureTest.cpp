@@ -184,6 +184,8 @@ TEST_F(FailedRuns, MemoryRunningOutEndsInTheBoxWithTheOldOutputsKept) {
     EXPECT_EQ(exitCodes_, std::vector<int>{-1});
     EXPECT_EQ(ReadData("a-4.txt"), "old 4");
     EXPECT_EQ(ReadData("a-5.txt"), "old 5");
+    // Where the process goes on (here, with its exit replaced), the panes show the files again.
+    EXPECT_EQ(PaneBytes(4), "old 4");
 }
 
 TEST_F(FailedRuns, ARunBeyondTheAvailableMemoryIsRefusedAndChangesNothing) {
