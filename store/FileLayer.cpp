@@ -345,7 +345,7 @@ WriteResult WriteWholeFile(const Text& path, std::string_view content) {
         }
     }
     const WriteResult replaced = ReplaceWhole(platform, target, content);
-    // The folder refused what the plain write never needed; the file itself may still take it.
+    // The folder refused what a write into the file itself never needs: the file may take it.
     if (replaced.failure == WriteFailure::NoPermission && facts) {
         return WriteInPlace(platform, target, content);
     }

@@ -296,7 +296,7 @@ class WindowsFilePlatform final : public FilePlatform {
     }
 
     Handle OpenForWriting(const Text& path) override {
-        // Exclusive, as the plain write opened it: refused while anyone has the file open.
+        // Exclusive, as the replace checks it: refused while anyone has the file open.
         HANDLE file = OpenDiskFile(path, GENERIC_READ | GENERIC_WRITE, 0);
         if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
             file = OpenDiskFile(path, GENERIC_WRITE, 0);
