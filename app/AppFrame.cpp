@@ -2,13 +2,25 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QScreen>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 #include "app/Desktop.h"
 #include "app/QtWindowSystem.h"
@@ -38,6 +50,46 @@ constexpr int kProgressDelayMs = 500;
     std::_Exit(code);
 }
 
+const char* const kDataFolder = "data";
+
+QString NativePath(const Text& path) {
+    return QDir::toNativeSeparators(TextCodec::Decode(path));
+}
+
+QString Number(std::uint64_t n) {
+    return QLocale::c().toString(qulonglong(n));
+}
+
+std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
+    return a != 0 && b > UINT64_MAX / a ? UINT64_MAX : a * b;
+}
+
+// The panes as a run sees them: the window's, except that emptying an output pane for its stage
+// leaves its file as it is, so that the old output stays on disk until the new one is saved.
+class RunPanes final : public PaneAccess {
+  public:
+    RunPanes(PaneAccess& panes, CategoryStore& store) : panes_(panes), store_(store) {}
+
+    Text GetPaneText(int pane) override { return panes_.GetPaneText(pane); }
+    void SetPaneText(int pane, Text text) override { panes_.SetPaneText(pane, std::move(text)); }
+    void CloseAllFiles() override { panes_.CloseAllFiles(); }
+
+    void ClearPaneForRun(int pane) override {
+        struct Held {
+            CategoryStore& store;
+            int pane;
+            ~Held() { store.SetSaveHeld(pane, false); }
+        };
+        store_.SetSaveHeld(pane, true);
+        const Held held{store_, pane};
+        panes_.SetPaneText(pane, Text());
+    }
+
+  private:
+    PaneAccess& panes_;
+    CategoryStore& store_;
+};
+
 }  // namespace
 
 GenerationLimit AppFrame::DefaultGenerationLimit() {
@@ -56,6 +108,46 @@ GenerationLimit AppFrame::DefaultGenerationLimit() {
     return limit;
 }
 
+std::uint64_t AppFrame::RunMemory(const GenerationPlan& plan) {
+    const auto pane = [](const OutputSize& output) {
+        return std::max(SaturatingMul(output.lines, kPaneBytesPerLine),
+                        SaturatingMul(output.bytes, kPaneBytesPerTextByte));
+    };
+    const std::uint64_t twoPart = pane(plan.twoPart);
+    const std::uint64_t threePart = pane(plan.threePart);
+    return twoPart > UINT64_MAX - threePart ? UINT64_MAX : twoPart + threePart;
+}
+
+std::optional<std::uint64_t> AppFrame::AvailableMemory() {
+#ifdef _WIN32
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    if (!GlobalMemoryStatusEx(&status)) {
+        return std::nullopt;
+    }
+    // Neither more than the machine has free nor more than the process can address.
+    return std::min<std::uint64_t>(status.ullAvailPhys, status.ullAvailVirtual);
+#else
+    // What the kernel can give without swapping, page cache that it can drop included.
+    QFile meminfo(QStringLiteral("/proc/meminfo"));
+    if (!meminfo.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QByteArray key("MemAvailable:");
+    for (QByteArray line = meminfo.readLine(); !line.isEmpty(); line = meminfo.readLine()) {
+        if (line.startsWith(key)) {
+            bool ok = false;
+            const qulonglong kib =
+                line.mid(key.size()).replace("kB", "").trimmed().toULongLong(&ok);
+            if (ok) {
+                return SaturatingMul(kib, 1024);
+            }
+        }
+    }
+    return std::nullopt;
+#endif
+}
+
 AppFrame::AppFrame(Desktop& desktop, QString programFolder)
     : desktop_(desktop), programFolder_(std::move(programFolder)), exitProcess_(EndProcess) {
     progressDelay_.setSingleShot(true);
@@ -68,6 +160,7 @@ AppFrame::AppFrame(Desktop& desktop, QString programFolder)
 }
 
 AppFrame::~AppFrame() {
+    closing_ = true;
     CancelRun();
     if (handlers_) {
         handlers_->BlockEvents();
@@ -93,9 +186,24 @@ bool AppFrame::Start() {
         FatalError(Utf8("本程序所用的 Qt 不支持 GB18030 编码，无法读写数据文件。"), 0);
         return false;
     }
-    EnsureDataFolder();
-    RemoveStaleTempFiles("data");
+    if (EnsureDataFolder()) {
+        if (!LockDataFolder()) {
+            return false;
+        }
+        RemoveStaleTempFiles("data");
+        CheckDataFolderTakesSaves();
+    }
+    try {
+        return BuildAndShow();
+    } catch (const AllocationFailure& failure) {
+        FatalError(OutOfMemoryText(failure.Bytes()), 0);
+    } catch (const std::bad_alloc&) {
+        FatalError(OutOfMemoryText(0), 0);
+    }
+    return false;
+}
 
+bool AppFrame::BuildAndShow() {
     // Nothing is connected while the window is built, so none of its events reaches a handler.
     window_ = std::make_unique<MainWindow>(desktop_);
     windowSystem_ = std::make_unique<QtWindowSystem>(*window_, desktop_, channel_, worker_);
@@ -103,8 +211,18 @@ bool AppFrame::Start() {
         *windowSystem_, [this](const CategoryStore::LoadNotice& notice) { OnLoadNotice(notice); });
     store_->SetPaneSaver(
         [this](int pane, const Text& path) { windowSystem_->SavePane(pane, path); });
+    store_->SetSaveNotice([this](int pane, const Text& path, WriteResult result) {
+        if (QThread::currentThread() == thread()) {
+            OnSaveReported(pane, path, result);
+        } else {
+            // The write of a worker's own set: told where the window lives.
+            QMetaObject::invokeMethod(
+                this, [this, pane, path, result] { OnSaveReported(pane, path, result); },
+                Qt::QueuedConnection);
+        }
+    });
     windowSystem_->SetFileWriter([this](int pane, const Text& path, const Text& text) {
-        store_->WritePaneFile(pane, path, text);
+        store_->WriteAndReport(pane, path, text);
     });
     windowSystem_->SetFillProgress([this](qsizetype lines) { OnFillProgress(lines); });
     endHandler_ = [this] { store_->ReleaseCategoryFiles(); };
@@ -112,6 +230,7 @@ bool AppFrame::Start() {
         *window_, *windowSystem_, *store_, [this] { StartGeneration(); }, Utf8(kMakersPageUrl));
     handlers_->Connect();
     connect(window_.get(), &MainWindow::closing, this, &AppFrame::OnWindowClosing);
+    baseTitle_ = window_->windowTitle();
 
     handlers_->OnWindowCreated();
 
@@ -124,11 +243,11 @@ bool AppFrame::Start() {
     return true;
 }
 
-void AppFrame::EnsureDataFolder() {
+bool AppFrame::EnsureDataFolder() {
     // Relative to the program folder just entered: its name need not survive a decode.
     const QString data = QStringLiteral("data");
     if (QFileInfo(data).isDir() || QDir().mkdir(data)) {
-        return;
+        return true;
     }
     // Without the folder every save fails; say so once rather than lose the user's typing.
     dataFolderFailed_ = true;
@@ -136,6 +255,108 @@ void AppFrame::EnsureDataFolder() {
                                 QDir::toNativeSeparators(QDir::current().absoluteFilePath(data)) +
                                 Utf8("\r\n\r\n本次所做的修改都无法保存。"),
                             Utf8("无法保存"), Desktop::Icon::Error);
+    folderProblem_ = WriteFailure::FolderMissing;
+    return false;
+}
+
+bool AppFrame::LockDataFolder() {
+    if (dataLock_.Take(kDataFolder) != FolderLock::Outcome::TakenElsewhere) {
+        // Where the folder cannot be locked at all, the window opens as it would without locks.
+        return true;
+    }
+    desktop_.ShowMessageBox(
+        Utf8("另一个 Morvelin 窗口正在使用这个数据文件夹：\r\n") +
+            QDir::toNativeSeparators(QDir(programFolder_).filePath(QStringLiteral("data"))) +
+            Utf8("\r\n\r\n两个窗口同时保存会互相覆盖对方的修改，所以这个窗口不再打开。"
+                 "请在已经打开的窗口中继续工作。"),
+        Utf8("已经在运行"), Desktop::Icon::Error);
+    return false;
+}
+
+void AppFrame::CheckDataFolderTakesSaves() {
+    const WriteResult check = CheckFolderTakesSaves(kDataFolder);
+    if (check) {
+        return;
+    }
+    QString text = Utf8("数据文件夹不能保存修改：\r\n") +
+                   QDir::toNativeSeparators(QDir(programFolder_).filePath(QStringLiteral("data"))) +
+                   Utf8("\r\n\r\n原因：") + FailureText(check.failure) + Utf8("。\r\n\r\n");
+    if (check.failure == WriteFailure::NoPermission) {
+        text += Utf8(
+            "已有的、可以写入的数据文件仍会保存（直接写入原文件）；"
+            "还没有的数据文件无法建立，在对应框中的修改无法保存。");
+    } else {
+        text += Utf8("在解决这个问题之前，所做的修改可能无法保存。");
+    }
+    desktop_.ShowMessageBox(text, Utf8("无法保存"), Desktop::Icon::Error);
+    folderProblem_ = check.failure;
+}
+
+void AppFrame::OnSaveReported(int pane, const Text& path, WriteResult result) {
+    if (pane < 1 || pane > kPaneCount || ending_ || !window_) {
+        return;
+    }
+    const auto index = static_cast<std::size_t>(pane - 1);
+    if (result) {
+        if (unsaved_[index]) {
+            unsaved_[index] = false;
+            UpdateTitle();
+        }
+        return;
+    }
+    const bool alreadyTold = unsaved_[index];
+    unsaved_[index] = true;
+    unsavedPaths_[index] = path;
+    UpdateTitle();
+    // The start-up said already that the folder takes no saves for this reason.
+    if (alreadyTold || folderProblem_ == result.failure) {
+        return;
+    }
+    desktop_.ShowMessageBox(
+        Utf8("无法保存文件 ") + NativePath(path) + Utf8("：") + FailureText(result.failure) +
+            Utf8("。\r\n\r\n框中的内容还没有存入这个文件，文件里仍是上次保存的内容。"
+                 "在保存成功之前，窗口标题会列出这个文件；问题解决后，在框中再做任何修改都会重新保"
+                 "存。"),
+        Utf8("保存失败"), Desktop::Icon::Error);
+}
+
+void AppFrame::UpdateTitle() {
+    if (!window_) {
+        return;
+    }
+    QStringList names;
+    for (int pane = 1; pane <= kPaneCount; ++pane) {
+        const auto index = static_cast<std::size_t>(pane - 1);
+        if (unsaved_[index]) {
+            names << NativePath(unsavedPaths_[index]);
+        }
+    }
+    window_->setWindowTitle(
+        names.isEmpty() ? baseTitle_ : baseTitle_ + Utf8(" - 未保存：") + names.join(Utf8("、")));
+}
+
+void AppFrame::ShowFilesAfterRun() {
+    if (!window_ || ending_ || closing_ || !store_) {
+        return;
+    }
+    // A pane whose text is not in its file keeps that text, still marked; the others show their
+    // files again.
+    std::array<std::optional<Text>, kPaneCount> kept;
+    for (int pane = 1; pane <= kPaneCount; ++pane) {
+        const auto index = static_cast<std::size_t>(pane - 1);
+        if (unsaved_[index]) {
+            kept[index] = windowSystem_->GetPaneText(pane);
+        }
+    }
+    const auto marks = unsaved_;
+    store_->ReloadPanes();
+    unsaved_ = marks;
+    for (int pane = 1; pane <= kPaneCount; ++pane) {
+        if (auto& text = kept[static_cast<std::size_t>(pane - 1)]) {
+            windowSystem_->SetPaneText(pane, std::move(*text));
+        }
+    }
+    UpdateTitle();
 }
 
 void AppFrame::OnLoadNotice(const CategoryStore::LoadNotice& notice) {
@@ -145,8 +366,9 @@ void AppFrame::OnLoadNotice(const CategoryStore::LoadNotice& notice) {
     if (notice.pane == 1) {
         loadNotices_.clear();
     }
-    // A missing data folder was told at start-up already.
-    const bool told = dataFolderFailed_ && notice.reason == LoadProblem::NoFolder;
+    // A missing data folder, or one that takes no new files, was told at start-up already.
+    const bool told = (dataFolderFailed_ && notice.reason == LoadProblem::NoFolder) ||
+                      (folderProblem_ && notice.reason == LoadProblem::CannotCreate);
     if (notice.readOnly && !told) {
         loadNotices_.push_back(notice);
     }
@@ -213,6 +435,7 @@ int AppFrame::Run() {
 }
 
 void AppFrame::OnWindowClosing() {
+    closing_ = true;
     // The worker must be gone before the window is: it could otherwise reach a pane.
     CancelRun();
     if (handlers_ && !handlers_->EventsBlocked()) {
@@ -228,6 +451,7 @@ int AppFrame::End(int code) {
     if (ending_) {
         return code;
     }
+    closing_ = true;
     CancelRun();
     if (handlers_) {
         handlers_->BlockEvents();
@@ -262,6 +486,13 @@ void AppFrame::StartGeneration() {
 
     GenerateOptions options;
     options.limit = limit_;
+    runMemory_ = availableMemory_ ? availableMemory_() : std::nullopt;
+    if (runMemory_) {
+        const std::uint64_t available = *runMemory_;
+        options.accepts = [available](const GenerationPlan& plan) {
+            return RunMemory(plan) <= available;
+        };
+    }
     options.stop = &stop_;
     options.progress = [this, runId](std::uint64_t done, std::uint64_t planned) {
         QMetaObject::invokeMethod(
@@ -271,11 +502,14 @@ void AppFrame::StartGeneration() {
 
     const bool started = windowSystem_->StartThread([this, runId, options] {
         GenerationResult result;
-        bool outOfMemory = false;
+        std::optional<std::uint64_t> outOfMemory;
         try {
-            result = KeywordGenerator::Generate(*windowSystem_, options);
+            RunPanes panes(*windowSystem_, *store_);
+            result = KeywordGenerator::Generate(panes, options);
+        } catch (const AllocationFailure& failure) {
+            outOfMemory = failure.Bytes();
         } catch (const std::bad_alloc&) {
-            outOfMemory = true;
+            outOfMemory = 0;
         }
         QMetaObject::invokeMethod(
             this, [this, runId, result, outOfMemory] { OnRunFinished(runId, result, outOfMemory); },
@@ -325,7 +559,8 @@ void AppFrame::UpdateProgress() {
     }
 }
 
-void AppFrame::OnRunFinished(unsigned runId, GenerationResult result, bool outOfMemory) {
+void AppFrame::OnRunFinished(unsigned runId, GenerationResult result,
+                             std::optional<std::uint64_t> outOfMemory) {
     if (runId != runId_ || !runActive_) {
         return;  // a cancelled run; its end was handled by the cancel
     }
@@ -333,12 +568,16 @@ void AppFrame::OnRunFinished(unsigned runId, GenerationResult result, bool outOf
     runActive_ = false;
     Unlock();
     if (outOfMemory) {
-        FatalError(Utf8("生成关键词时内存不足!"), 0);
+        // The files still hold the old outputs: the run emptied its panes without saving them.
+        FatalError(OutOfMemoryText(*outOfMemory), 0);
+        ShowFilesAfterRun();
         return;
     }
     if (result.outcome == GenerationOutcome::Refused) {
-        windowSystem_->ShowMessageBox(RefusalText(result.plan, limit_), Utf8("无法生成"),
-                                      Desktop::Icon::Error);
+        windowSystem_->ShowMessageBox(RefusalText(result.plan, limit_, runMemory_),
+                                      Utf8("无法生成"), Desktop::Icon::Error);
+    } else if (result.outcome == GenerationOutcome::Stopped) {
+        ShowFilesAfterRun();
     }
     Q_EMIT runFinished(static_cast<int>(result.outcome));
 }
@@ -377,15 +616,49 @@ void AppFrame::Unlock() {
     }
 }
 
-QString AppFrame::RefusalText(const GenerationPlan& plan, const GenerationLimit& limit) {
-    const auto number = [](std::uint64_t n) { return QLocale::c().toString(qulonglong(n)); };
+QString AppFrame::RefusalText(const GenerationPlan& plan, const GenerationLimit& limit,
+                              std::optional<std::uint64_t> available) {
     const std::uint64_t maxBytes = std::min<std::uint64_t>(limit.maxBytes, kMaxTextBytes);
-    return Utf8("要生成的关键词太多，本程序容纳不下，所以没有生成，各框内容都未改动。\r\n\r\n") +
-           Utf8("一级生成：%1 行，%2 字节\r\n二级生成：%3 行，%4 字节\r\n\r\n")
-               .arg(number(plan.twoPart.lines), number(plan.twoPart.bytes),
-                    number(plan.threePart.lines), number(plan.threePart.bytes)) +
-           Utf8("每一项最多 %1 行、%2 字节。请减少录入的关键词后再试。")
-               .arg(number(limit.maxLines), number(maxBytes));
+    QString text =
+        Utf8("要生成的关键词太多，本程序容纳不下，所以没有生成，各框内容都未改动。\r\n\r\n") +
+        Utf8("一级生成：%1 行，%2 字节\r\n二级生成：%3 行，%4 字节\r\n\r\n")
+            .arg(Number(plan.twoPart.lines), Number(plan.twoPart.bytes),
+                 Number(plan.threePart.lines), Number(plan.threePart.bytes)) +
+        Utf8("每一项最多 %1 行、%2 字节。").arg(Number(limit.maxLines), Number(maxBytes));
+    if (available && RunMemory(plan) > *available) {
+        text += Utf8("\r\n生成的结果约需 %1 字节内存，这台电脑现在只有 %2 字节可用。")
+                    .arg(Number(RunMemory(plan)), Number(*available));
+    }
+    return text + Utf8("请减少录入的关键词后再试。");
+}
+
+QString AppFrame::OutOfMemoryText(std::uint64_t bytes) {
+    if (bytes == 0) {
+        return Utf8("分配内存失败!");
+    }
+    return Utf8("分配 %1 字节内存失败!").arg(QString::number(qulonglong(bytes)));
+}
+
+QString AppFrame::FailureText(WriteFailure failure) {
+    switch (failure) {
+        case WriteFailure::None:
+            return Utf8("已保存");
+        case WriteFailure::DiskFull:
+            return Utf8("磁盘已满");
+        case WriteFailure::NoPermission:
+            return Utf8("没有写入权限");
+        case WriteFailure::InUse:
+            return Utf8("文件正被其他程序使用");
+        case WriteFailure::FolderMissing:
+            return Utf8("数据文件夹不存在");
+        case WriteFailure::ReadOnlyFile:
+            return Utf8("文件是只读的");
+        case WriteFailure::NotAPlainFile:
+            return Utf8("这不是一个普通文件");
+        case WriteFailure::Other:
+            break;
+    }
+    return Utf8("系统拒绝写入");
 }
 
 QString AppFrame::FatalErrorText(const QString& message, int code) {

@@ -25,9 +25,10 @@ class Application : public QApplication {
     bool notify(QObject* receiver, QEvent* event) override {
         try {
             return QApplication::notify(receiver, event);
-        } catch (const std::bad_alloc&) {
+        } catch (const std::bad_alloc& failure) {
             if (g_frame != nullptr) {
-                g_frame->FatalError(QString::fromUtf8("分配内存失败!"), 0);
+                const auto* sized = dynamic_cast<const AllocationFailure*>(&failure);
+                g_frame->FatalError(AppFrame::OutOfMemoryText(sized ? sized->Bytes() : 0), 0);
             }
             std::fflush(nullptr);
             std::_Exit(-1);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -131,6 +133,14 @@ bool BuildText(Text& out, std::uint64_t size, Fill&& fill) {
         return true;
     }
     const auto n = static_cast<std::size_t>(size);
+    // The output's buffer is the one large allocation whose size is known here: say it.
+    try {
+        out.reserve(n + kOutputSlack);
+    } catch (const std::bad_alloc&) {
+        throw AllocationFailure(n + kOutputSlack);
+    } catch (const std::length_error&) {
+        throw AllocationFailure(n + kOutputSlack);
+    }
 #if defined(__cpp_lib_string_resize_and_overwrite)
     bool filled = false;
     out.resize_and_overwrite(n + kOutputSlack, [&](char* p, std::size_t) {
@@ -220,7 +230,7 @@ bool RunStage(PaneAccess& panes, int pane, LineList& first, LineList& second,
     if (pacer.StopRequested()) {
         return false;
     }
-    panes.SetPaneText(pane, Text());
+    panes.ClearPaneForRun(pane);
     Text out;
     if (pacer.StopRequested() || !CombineStage(first, second, size, pacer, out)) {
         return false;
@@ -275,7 +285,11 @@ GenerationResult KeywordGenerator::Generate(PaneAccess& panes, const GenerateOpt
     LineList attributes = SplitLines(panes.GetPaneText(kAttributePane));
     // Pane 3 is read here only to size stage 2 before anything is set; stage 2 reads it again.
     result.plan = Plan(products, attributes, SplitLines(panes.GetPaneText(kClassPane)));
-    if (!fits(result.plan.twoPart) || !fits(result.plan.threePart)) {
+    const auto accepted = [&](const GenerationPlan& plan) {
+        return fits(plan.twoPart) && fits(plan.threePart) &&
+               (!options.accepts || options.accepts(plan));
+    };
+    if (!accepted(result.plan)) {
         return end(GenerationOutcome::Refused);
     }
     const std::uint64_t twoPartLines = result.plan.twoPart.lines;
@@ -293,7 +307,7 @@ GenerationResult KeywordGenerator::Generate(PaneAccess& panes, const GenerateOpt
     LineList keywords = SplitLines(panes.GetPaneText(kTwoPartPane));
     LineList classes = SplitLines(panes.GetPaneText(kClassPane));
     result.plan.threePart = CombinedSize(keywords, classes);
-    if (!fits(result.plan.threePart)) {
+    if (!accepted(result.plan)) {
         return end(GenerationOutcome::Refused);
     }
     const std::uint64_t planned = twoPartLines + result.plan.threePart.lines;

@@ -37,6 +37,9 @@ struct GenerationLimit {
 
 struct GenerateOptions {
     GenerationLimit limit;
+    // A further test of the whole plan (both outputs together), such as the memory the panes
+    // would need for them; a plan it rejects is refused like one beyond the limit.
+    std::function<bool(const GenerationPlan&)> accepts;
     // Checked at least every few thousand lines; once set, the run sets no further pane.
     const std::atomic<bool>* stop = nullptr;
     // Lines produced so far of all lines planned for both stages, called from the running thread

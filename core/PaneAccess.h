@@ -21,6 +21,11 @@ class PaneAccess {
 
     // Closes every file the file layer still holds open; does nothing without a file layer.
     virtual void CloseAllFiles() = 0;
+
+    // Empties pane n at the start of a generation stage that sets it again with its result: a set
+    // of the empty text, with its text-changed event. A window that saves every change keeps the
+    // file as it is for this one, so that the old output stays on disk until the new one is saved.
+    virtual void ClearPaneForRun(int pane) { SetPaneText(pane, Text()); }
 };
 
 }  // namespace morvelin

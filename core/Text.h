@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <string>
 
 namespace morvelin {
@@ -20,5 +21,17 @@ inline constexpr int kClassPane = 3;      // 三级编辑框: class words
 inline constexpr int kTwoPartPane = 4;    // 四级编辑框: two-part keywords
 inline constexpr int kThreePartPane = 5;  // 五级编辑框: three-part keywords
 inline constexpr int kPaneCount = 5;
+
+// A failed allocation whose size is known; caught as any std::bad_alloc where the size does not
+// matter.
+class AllocationFailure : public std::bad_alloc {
+  public:
+    explicit AllocationFailure(std::uint64_t bytes) : bytes_(bytes) {}
+    std::uint64_t Bytes() const { return bytes_; }
+    const char* what() const noexcept override { return "allocation failure"; }
+
+  private:
+    std::uint64_t bytes_;
+};
 
 }  // namespace morvelin

@@ -111,7 +111,13 @@ void CategoryStore::SelectCategory(char letter) {
     for (int pane = 1; pane <= kPaneCount; ++pane) {
         files_[pane - 1] = CategoryPath(letter, pane);
     }
+    ReloadPanes();
+}
+
+void CategoryStore::ReloadPanes() {
+    loading_ = true;
     LoadPanes();
+    loading_ = false;
 }
 
 void CategoryStore::LoadPanes() {
@@ -139,34 +145,58 @@ void CategoryStore::SavePane(int pane) {
     if (!IsPane(pane)) {
         return;
     }
-    if (saver_) {
-        saver_(pane, files_[pane - 1]);
-    } else {
-        WritePaneFile(pane, files_[pane - 1], panes_.GetPaneText(pane));
+    const Text& path = files_[pane - 1];
+    if (!path.empty() && !saveHeld_[pane - 1]) {
+        if (saver_) {
+            saver_(pane, path);
+        } else {
+            WriteAndReport(pane, path, panes_.GetPaneText(pane));
+        }
     }
     CloseAllFiles();
 }
 
-void CategoryStore::WritePaneFile(int pane, const Text& path, const Text& paneText) {
+void CategoryStore::SetSaveHeld(int pane, bool held) {
+    if (IsPane(pane)) {
+        saveHeld_[pane - 1] = held;
+    }
+}
+
+WriteResult CategoryStore::WritePaneFile(int pane, const Text& path, const Text& paneText) {
     if (!IsPane(pane)) {
-        return;
+        return {WriteFailure::Other};
     }
     FileEncoding encoding;
     {
         const std::lock_guard lock(loadedMutex_);
         const LoadedFile& loaded = loaded_[pane - 1];
-        if (!loaded.saveable || loaded.path != path) {
-            return;
+        if (loaded.path != path) {
+            return {WriteFailure::Other};
+        }
+        if (!loaded.saveable) {
+            // The pane cannot show the file whole (the load said why): it is never saved over.
+            return {WriteFailure::ReadOnlyFile};
         }
         encoding = loaded.encoding;
     }
     const std::optional<Text> clean = WithoutEndOfTextBytes(paneText);
     const Text& text = clean ? *clean : paneText;
     if (encoding == FileEncoding::Gb18030) {
-        WriteWholeFile(path, text);
-    } else if (const std::optional<std::string> bytes = EncodeFileBytes(encoding, text)) {
-        WriteWholeFile(path, *bytes);
+        return WriteWholeFile(path, text);
     }
+    if (const std::optional<std::string> bytes = EncodeFileBytes(encoding, text)) {
+        return WriteWholeFile(path, *bytes);
+    }
+    // A character the file's encoding has no form for: the file keeps what it holds.
+    return {WriteFailure::Other};
+}
+
+WriteResult CategoryStore::WriteAndReport(int pane, const Text& path, const Text& paneText) {
+    const WriteResult result = WritePaneFile(pane, path, paneText);
+    if (saveNotice_) {
+        saveNotice_(pane, path, loading_ ? WriteResult{} : result);
+    }
+    return result;
 }
 
 void CategoryStore::ReleaseCategoryFiles() {

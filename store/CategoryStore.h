@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <utility>
@@ -52,8 +53,25 @@ class CategoryStore {
     void LoadPanes();
 
     // Writes the whole text of pane n to its file of the selected category, then closes every file
-    // of the table. Before the first selection, and for n outside 1 to 5, nothing is written.
+    // of the table, and tells the save notice the outcome. Before the first selection, for n
+    // outside 1 to 5 and while the pane's saves are held, nothing is written or told.
     void SavePane(int pane);
+
+    // Loads the five files of the selected category again, as a selection of the same letter
+    // does.
+    void ReloadPanes();
+
+    // Told after every write of a pane's text, on the thread that wrote it: whether the pane's
+    // whole text is now in its file at `path`, or why not. A save raised by a load reports
+    // success: the pane then shows what its file holds (the load keeps the file from being
+    // rewritten on purpose).
+    using SaveNotice = std::function<void(int pane, const Text& path, WriteResult result)>;
+    void SetSaveNotice(SaveNotice notice) { saveNotice_ = std::move(notice); }
+
+    // While a pane's saves are held, its changes reach no file: a generation empties its output
+    // panes this way, so that the files keep the old outputs until the new ones are saved. May be
+    // set on any thread.
+    void SetSaveHeld(int pane, bool held);
 
     // Forgets the five paths; nothing is written.
     void ReleaseCategoryFiles();
@@ -65,7 +83,10 @@ class CategoryStore {
     // own set); it does not close the table's files. Writes only to the path the pane was last
     // loaded from, only when that load allowed it, and in that file's encoding; a 0x00 or 0x1A at
     // a character start is left out, as a load would end the text there.
-    void WritePaneFile(int pane, const Text& path, const Text& paneText);
+    WriteResult WritePaneFile(int pane, const Text& path, const Text& paneText);
+
+    // WritePaneFile, then the save notice; on any thread, as WritePaneFile.
+    WriteResult WriteAndReport(int pane, const Text& path, const Text& paneText);
 
     // Carries out the read and write of a save, by default at once: the pane's text to
     // WritePaneFile. The window hands the save of a set made on a worker to that worker, which
@@ -89,6 +110,10 @@ class CategoryStore {
     // Written by loads on the UI thread, read by saves on any thread.
     std::mutex loadedMutex_;
     std::array<LoadedFile, kPaneCount> loaded_;
+    SaveNotice saveNotice_;
+    // A load is setting the panes; their saves only create missing files.
+    std::atomic<bool> loading_{false};
+    std::array<std::atomic<bool>, kPaneCount> saveHeld_{};
 };
 
 }  // namespace morvelin

@@ -251,6 +251,94 @@ std::optional<std::uint64_t> TempFileProcess(std::string_view name) {
     return process;
 }
 
+WriteResult Failed(WriteFailure failure) {
+    // A call that failed without saying why still failed.
+    return {failure == WriteFailure::None ? WriteFailure::Other : failure};
+}
+
+// The atomic replace: a new file beside the target, written and flushed, renamed over it.
+WriteResult ReplaceWhole(FilePlatform& platform, const Text& target, std::string_view content) {
+    Text tempPath;
+    const FilePlatform::Handle temp = platform.CreateTempBeside(target, tempPath);
+    if (temp == FilePlatform::kNoHandle) {
+        return Failed(platform.LastFailure());
+    }
+    WriteFailure failure = WriteFailure::None;
+    if (!platform.CopyAttributes(temp, target) || !platform.Write(temp, content) ||
+        !platform.Flush(temp)) {
+        failure = Failed(platform.LastFailure()).failure;
+    }
+    if (!platform.Close(temp) && failure == WriteFailure::None) {
+        failure = Failed(platform.LastFailure()).failure;
+    }
+    if (failure == WriteFailure::None && !platform.Replace(tempPath, target)) {
+        failure = Failed(platform.LastFailure()).failure;
+    }
+    if (failure != WriteFailure::None) {
+        platform.Remove(tempPath);
+    }
+    return {failure};
+}
+
+// The whole content of an open file from its start; nullopt where it cannot be read or held.
+std::optional<Text> ReadAll(FilePlatform& platform, FilePlatform::Handle file) {
+    const std::int64_t length = platform.Length(file);
+    if (length < 0 || static_cast<std::uint64_t>(length) > kMaxTextBytes) {
+        return std::nullopt;
+    }
+    Text bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(length));
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    std::size_t count = 0;
+    while (count < bytes.size()) {
+        const std::int64_t got = platform.Read(file, bytes.data() + count,
+                                               static_cast<std::int64_t>(bytes.size() - count));
+        if (got <= 0) {
+            return std::nullopt;
+        }
+        count += static_cast<std::size_t>(got);
+    }
+    return bytes;
+}
+
+// Overwrites the open file from its start with `content` and cuts it to that length.
+bool Overwrite(FilePlatform& platform, FilePlatform::Handle file, std::string_view content) {
+    const auto size = static_cast<std::int64_t>(content.size());
+    return platform.Seek(file, 0, SeekOrigin::Start) && platform.Write(file, content) &&
+           platform.Truncate(file, size) && platform.Flush(file);
+}
+
+// The write in place, for a file whose folder refuses a replace. Not atomic: a crash in the middle
+// leaves a mix of old and new bytes. A failure that the program sees puts the old bytes back,
+// which needs no more room than they had.
+WriteResult WriteInPlace(FilePlatform& platform, const Text& target, std::string_view content) {
+    const FilePlatform::Handle file = platform.OpenForWriting(target);
+    if (file == FilePlatform::kNoHandle) {
+        return Failed(platform.LastFailure());
+    }
+    const std::optional<Text> old = ReadAll(platform, file);
+    WriteFailure failure = WriteFailure::None;
+    bool touched = false;
+    if (!platform.Reserve(file, static_cast<std::int64_t>(content.size()))) {
+        failure = Failed(platform.LastFailure()).failure;
+    } else {
+        touched = true;
+        if (!Overwrite(platform, file, content)) {
+            failure = Failed(platform.LastFailure()).failure;
+        }
+    }
+    if (failure != WriteFailure::None && touched && old) {
+        Overwrite(platform, file, *old);
+    }
+    if (!platform.Close(file) && failure == WriteFailure::None) {
+        failure = Failed(platform.LastFailure()).failure;
+    }
+    return {failure};
+}
+
 }  // namespace
 
 FilePlatform& CurrentFilePlatform() {
@@ -309,9 +397,9 @@ void CloseAllFiles() {
     table.CloseAll(CurrentFilePlatform());
 }
 
-bool WriteWholeFile(const Text& path, std::string_view content) {
+WriteResult WriteWholeFile(const Text& path, std::string_view content) {
     if (!IsUsablePath(path)) {
-        return false;
+        return Failed(WriteFailure::Other);
     }
     FilePlatform& platform = CurrentFilePlatform();
     OpenFileTable& table = Table();
@@ -319,28 +407,55 @@ bool WriteWholeFile(const Text& path, std::string_view content) {
     const auto lock = table.Lock();
     const Text target = platform.ReplaceTarget(path);
     if (!IsUsablePath(target)) {
-        return false;
+        return Failed(WriteFailure::Other);
     }
     // A rename would replace a read-only file as easily as any other: the refusals of a plain
     // exclusive write have to be checked first.
-    if (const std::optional<FileFacts> facts = platform.Examine(target)) {
-        if (facts->special || facts->readOnly || table.Holds(facts->identity)) {
-            return false;
+    const std::optional<FileFacts> facts = platform.Examine(target);
+    if (facts) {
+        if (facts->special) {
+            return Failed(WriteFailure::NotAPlainFile);
+        }
+        if (facts->readOnly) {
+            return Failed(WriteFailure::ReadOnlyFile);
+        }
+        if (table.Holds(facts->identity)) {
+            return Failed(WriteFailure::InUse);
         }
     }
-    Text tempPath;
-    const FilePlatform::Handle temp = platform.CreateTempBeside(target, tempPath);
-    if (temp == FilePlatform::kNoHandle) {
-        return false;
+    const WriteResult replaced = ReplaceWhole(platform, target, content);
+    // The folder refused what a write into the file itself never needs: the file may take it.
+    if (replaced.failure == WriteFailure::NoPermission && facts) {
+        return WriteInPlace(platform, target, content);
     }
-    bool ok = platform.CopyAttributes(temp, target) && platform.Write(temp, content) &&
-              platform.Flush(temp);
-    ok = platform.Close(temp) && ok;
-    ok = ok && platform.Replace(tempPath, target);
-    if (!ok) {
-        platform.Remove(tempPath);
+    return replaced;
+}
+
+WriteResult CheckFolderTakesSaves(const Text& folder) {
+    if (!IsUsablePath(folder)) {
+        return Failed(WriteFailure::Other);
     }
-    return ok;
+    FilePlatform& platform = CurrentFilePlatform();
+    const std::optional<FileFacts> facts = platform.Examine(folder);
+    if (!facts) {
+        return Failed(WriteFailure::FolderMissing);
+    }
+    Text probePath;
+    const FilePlatform::Handle probe =
+        platform.CreateTempBeside(folder + "/.save-check", probePath);
+    if (probe == FilePlatform::kNoHandle) {
+        return Failed(platform.LastFailure());
+    }
+    // A few bytes need a block of the disk, where an empty file would not.
+    WriteFailure failure = WriteFailure::None;
+    if (!platform.Write(probe, "check\r\n") || !platform.Flush(probe)) {
+        failure = platform.LastFailure();
+    }
+    if (!platform.Close(probe) && failure == WriteFailure::None) {
+        failure = platform.LastFailure();
+    }
+    platform.Remove(probePath);
+    return {failure};
 }
 
 bool IsReadOnlyFile(const Text& path) {

@@ -9,7 +9,7 @@ namespace morvelin {
 
 // The file layer under the category store. Paths are Texts in the ANSI code page, relative to the
 // current directory, with '/' as separator. No operation reports to the user: failures give 0,
-// the empty text or false, and leave files as they were.
+// the empty text, false or a failed WriteResult, and leave files as they were.
 
 // An entry of the process-wide table of files opened for loading; 0 stands for no file.
 using FileNumber = int;
@@ -79,12 +79,43 @@ void RemoveStaleTempFiles(const Text& folder);
 // Closes every file of the table, in table order, and empties it.
 void CloseAllFiles();
 
+// Why a write did not happen.
+enum class WriteFailure {
+    None,
+    DiskFull,       // no space left on the disk, or the user's quota is used up
+    NoPermission,   // the system refused: no write permission for the file or its folder
+    InUse,          // the file is held open: by a load of this program, or by another program
+    FolderMissing,  // the folder of the file does not exist
+    ReadOnlyFile,   // the file may not be written: read-only, or no write access for us
+    NotAPlainFile,  // a folder, a device or a pipe
+    Other,          // anything else, an empty path or a link that leads nowhere among them
+};
+
+// The outcome of a write: true when the whole content is in the file.
+struct WriteResult {
+    WriteFailure failure = WriteFailure::None;
+
+    explicit operator bool() const { return failure == WriteFailure::None; }
+    friend bool operator==(const WriteResult&, const WriteResult&) = default;
+};
+
 // Replaces the whole file with `content`, atomically: the file holds either its old or its new
-// content, whole. False, touching nothing, for an empty path, a missing folder (never created),
+// content, whole. Fails, touching nothing, for an empty path, a missing folder (never created),
 // a file held in the table (compared by identity, not by spelling), a read-only file and a
 // folder or other special file. A replaced file keeps its permissions; a symbolic link stays and
 // the file it leads to is replaced.
-bool WriteWholeFile(const Text& path, std::string_view content);
+//
+// Where the folder refuses the new file or the swap (no write permission for the folder, a
+// sticky folder, a folder that denies deleting) but the file itself may be written, the file is
+// written in place instead: the old bytes are read first, the room for the new ones is reserved
+// where the file system can, then the content is written over the file from its start, the file
+// cut to its length and flushed. A failure on the way puts the old bytes back. That write keeps
+// the file's identity: its hard links, owner, permissions and other attributes.
+WriteResult WriteWholeFile(const Text& path, std::string_view content);
+
+// Whether the folder takes the program's saves: a new file is made in it, a few bytes written
+// and flushed, and removed again. Reports why not, for the start-up check.
+WriteResult CheckFolderTakesSaves(const Text& folder);
 
 // True when the file exists and may not be written: no write permission bit at all, also for root
 // (the read-only attribute on Windows), or no write access for this process.

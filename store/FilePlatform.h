@@ -14,6 +14,9 @@
 //   folder, never creating the folder), CopyAttributes, Write, Flush (to the disk), Close, Replace
 //   (over the target, atomically) and Remove.
 // - ListFolder and ProcessEnded, to find the temporary files of saves that never ended.
+// - The steps of a write in place, where the folder refuses a replace: OpenForWriting, Reserve,
+//   Write, Truncate, Flush and Close, with Length, Read and Seek to keep the old bytes.
+// - LastFailure: why the last failed call of this thread failed, from errno or GetLastError.
 // The file layer above holds the table of open files, the locking, the end-of-text scan and the
 // refusals, so a branch needs no state of its own. Paths arrive as given: relative to the current
 // directory, in the ANSI code page, '/' as separator, never empty and never with a NUL byte.
@@ -24,6 +27,7 @@
 #include <vector>
 
 #include "core/Text.h"
+#include "store/FileLayer.h"
 
 namespace morvelin {
 
@@ -96,6 +100,19 @@ class FilePlatform {
     virtual std::vector<Text> ListFolder(const Text& folder) = 0;
     // True only when no process with this id runs any more.
     virtual bool ProcessEnded(std::uint64_t processId) = 0;
+    // Opens an existing regular file for writing, and for reading where that is allowed too, at
+    // its start; never creates it. On Windows nobody else may have it open, as for the plain
+    // write.
+    virtual Handle OpenForWriting(const Text& path) = 0;
+    // Sets aside disk room for `size` bytes from the start of the file without changing its
+    // length or content, so that a full disk shows before a byte is overwritten. True where the
+    // file system cannot reserve room.
+    virtual bool Reserve(Handle file, std::int64_t size) = 0;
+    // Cuts or extends the file to `size` bytes.
+    virtual bool Truncate(Handle file, std::int64_t size) = 0;
+
+    // Why the last call of this thread that failed did so, read right after it.
+    virtual WriteFailure LastFailure() = 0;
 };
 
 // The platform's own implementation, defined by the platform branch.

@@ -59,6 +59,31 @@ Text TempName(const Text& target) {
            "-" + std::to_string(random()) + ".tmp";
 }
 
+WriteFailure FailureFromErrno(int error) {
+    switch (error) {
+        case 0:
+            return WriteFailure::None;
+        case ENOSPC:
+        case EDQUOT:
+            return WriteFailure::DiskFull;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return WriteFailure::NoPermission;
+        case EBUSY:
+        case ETXTBSY:
+        case EWOULDBLOCK:
+            return WriteFailure::InUse;
+        case ENOENT:
+        case ENOTDIR:
+            return WriteFailure::FolderMissing;
+        case EISDIR:
+            return WriteFailure::NotAPlainFile;
+        default:
+            return WriteFailure::Other;
+    }
+}
+
 class PosixFilePlatform final : public FilePlatform {
   public:
     std::optional<FileFacts> Examine(const Text& path) override {
@@ -211,8 +236,6 @@ class PosixFilePlatform final : public FilePlatform {
         return ::rename(from.c_str(), target.c_str()) == 0;
     }
 
-    void Remove(const Text& path) override { ::unlink(path.c_str()); }
-
     std::vector<Text> ListFolder(const Text& folder) override {
         std::vector<Text> names;
         DIR* dir = ::opendir(folder.c_str());
@@ -237,6 +260,61 @@ class PosixFilePlatform final : public FilePlatform {
             return processId != 0;
         }
         return ::kill(pid, 0) != 0 && errno == ESRCH;
+    }
+
+    void Remove(const Text& path) override {
+        // Keeps the failure of the step before for LastFailure.
+        const int saved = errno;
+        ::unlink(path.c_str());
+        errno = saved;
+    }
+
+    Handle OpenForWriting(const Text& path) override {
+        struct stat st;
+        int fd = OpenRegular(path, O_RDWR, st);
+        if (fd < 0 && errno == EACCES) {
+            // A file we may write but not read: written all the same, without the old bytes.
+            fd = OpenRegular(path, O_WRONLY, st);
+        }
+        if (fd < 0) {
+            return kNoHandle;
+        }
+        // Back to blocking writes: O_NONBLOCK only kept the open itself from waiting.
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+            ::close(fd);
+            return kNoHandle;
+        }
+        return fd;
+    }
+
+    bool Reserve(Handle file, std::int64_t size) override {
+#ifdef __linux__
+        if (size <= 0) {
+            return true;
+        }
+        int result;
+        do {
+            result = ::fallocate(Fd(file), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
+        } while (result != 0 && errno == EINTR);
+        return result == 0 || errno == EOPNOTSUPP || errno == ENOSYS;
+#else
+        (void)file;
+        (void)size;
+        return true;
+#endif
+    }
+
+    bool Truncate(Handle file, std::int64_t size) override {
+        int result;
+        do {
+            result = ::ftruncate(Fd(file), static_cast<off_t>(size));
+        } while (result != 0 && errno == EINTR);
+        return result == 0;
+    }
+
+    WriteFailure LastFailure() override {
+        return FailureFromErrno(errno);
     }
 };
 

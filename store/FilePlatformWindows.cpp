@@ -89,6 +89,33 @@ Text TempName(const Text& target) {
            std::to_string(random()) + ".tmp";
 }
 
+WriteFailure FailureFromError(DWORD error) {
+    switch (error) {
+        case ERROR_SUCCESS:
+            return WriteFailure::None;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return WriteFailure::DiskFull;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_PRIVILEGE_NOT_HELD:
+            return WriteFailure::NoPermission;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+            return WriteFailure::InUse;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_FILE_NOT_FOUND:
+            return WriteFailure::FolderMissing;
+        case ERROR_FILE_READ_ONLY:
+            return WriteFailure::ReadOnlyFile;
+        case ERROR_DIRECTORY:
+            return WriteFailure::NotAPlainFile;
+        default:
+            return WriteFailure::Other;
+    }
+}
+
 class WindowsFilePlatform final : public FilePlatform {
   public:
     std::optional<FileFacts> Examine(const Text& path) override {
@@ -255,6 +282,7 @@ class WindowsFilePlatform final : public FilePlatform {
             const bool readOnly = IsReadOnly(existing);
             CloseHandle(existing);
             if (readOnly) {
+                SetLastError(ERROR_FILE_READ_ONLY);
                 return false;
             }
         }
@@ -262,7 +290,53 @@ class WindowsFilePlatform final : public FilePlatform {
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     }
 
-    void Remove(const Text& path) override { DeleteFileA(path.c_str()); }
+    void Remove(const Text& path) override {
+        // Keeps the failure of the step before for LastFailure.
+        const DWORD saved = GetLastError();
+        DeleteFileA(path.c_str());
+        SetLastError(saved);
+    }
+
+    Handle OpenForWriting(const Text& path) override {
+        // Exclusive, as the replace checks it: refused while anyone has the file open.
+        HANDLE file = OpenDiskFile(path, GENERIC_READ | GENERIC_WRITE, 0);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+            file = OpenDiskFile(path, GENERIC_WRITE, 0);
+        }
+        if (file != INVALID_HANDLE_VALUE && IsReadOnly(file)) {
+            CloseHandle(file);
+            SetLastError(ERROR_FILE_READ_ONLY);
+            return kNoHandle;
+        }
+        return Wrap(file);
+    }
+
+    bool Reserve(Handle file, std::int64_t size) override {
+        LARGE_INTEGER length;
+        if (!GetFileSizeEx(Native(file), &length)) {
+            return false;
+        }
+        if (size <= length.QuadPart) {
+            return true;
+        }
+        // Room beyond the end, the file's length unchanged; not every file system keeps it.
+        FILE_ALLOCATION_INFO info = {};
+        info.AllocationSize.QuadPart = size;
+        if (SetFileInformationByHandle(Native(file), FileAllocationInfo, &info, sizeof info)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        return error != ERROR_DISK_FULL && error != ERROR_HANDLE_DISK_FULL;
+    }
+
+    bool Truncate(Handle file, std::int64_t size) override {
+        LARGE_INTEGER distance;
+        distance.QuadPart = size;
+        return SetFilePointerEx(Native(file), distance, nullptr, FILE_BEGIN) != 0 &&
+               SetEndOfFile(Native(file)) != 0;
+    }
+
+    WriteFailure LastFailure() override { return FailureFromError(GetLastError()); }
 
     std::vector<Text> ListFolder(const Text& folder) override {
         std::vector<Text> names;

@@ -199,6 +199,63 @@ TEST(Generate, NeverGoesBeyondTheFileFormatWhateverTheLimit) {
     EXPECT_EQ(panes.Calls().size(), 3u);
 }
 
+// The panes of a window that keeps the file as it is when a run empties an output pane.
+class ClearingPanes final : public PaneAccess {
+  public:
+    explicit ClearingPanes(MemoryPanes& panes) : panes_(panes) {}
+    Text GetPaneText(int pane) override { return panes_.GetPaneText(pane); }
+    void SetPaneText(int pane, Text text) override { panes_.SetPaneText(pane, std::move(text)); }
+    void CloseAllFiles() override { panes_.CloseAllFiles(); }
+    void ClearPaneForRun(int pane) override {
+        clears.push_back(pane);
+        panes_.SetPaneText(pane, Text());
+    }
+    std::vector<int> clears;
+
+  private:
+    MemoryPanes& panes_;
+};
+
+TEST(Generate, EmptiesEachOutputAsAClearForTheRun) {
+    MemoryPanes plain = PanesWith("shirt\r\ndress\r\n", "red\r\nlong", "women");
+    KeywordGenerator::Generate(plain);
+    MemoryPanes panes = PanesWith("shirt\r\ndress\r\n", "red\r\nlong", "women");
+    ClearingPanes clearing(panes);
+    KeywordGenerator::Generate(clearing);
+
+    // The empty sets are the clears, nothing else changes.
+    EXPECT_EQ(clearing.clears, (std::vector<int>{4, 5}));
+    EXPECT_EQ(panes.Calls(), plain.Calls());
+}
+
+TEST(Generate, APlanTheCallerRejectsIsRefusedAtEitherCheck) {
+    // Accepted as planned, but what pane 4 gives back makes stage 2 larger than accepted.
+    MemoryPanes panes = PanesWith("p", "r", "w");
+    panes.SetOnSet([&panes](int pane) {
+        if (pane == kTwoPartPane && !panes.Pane(4).empty()) {
+            panes.Pane(4) = NumberedLines(100, "x");
+        }
+    });
+    std::vector<GenerationPlan> asked;
+    GenerateOptions options;
+    options.accepts = [&asked](const GenerationPlan& plan) {
+        asked.push_back(plan);
+        return plan.threePart.lines < 10;
+    };
+    const GenerationResult result = KeywordGenerator::Generate(panes, options);
+
+    EXPECT_EQ(result.outcome, GenerationOutcome::Refused);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].threePart.lines, 1u);
+    EXPECT_EQ(asked[1].threePart.lines, 100u);
+    EXPECT_EQ(panes.Pane(5), "old 5\r\n");
+
+    MemoryPanes untouched = PanesWith("p\r\nq", "r", "w");
+    options.accepts = [](const GenerationPlan&) { return false; };
+    EXPECT_EQ(KeywordGenerator::Generate(untouched, options).outcome, GenerationOutcome::Refused);
+    EXPECT_EQ(untouched.Calls(), (std::vector<std::string>{"get 1", "get 2", "get 3"}));
+}
+
 // ---- Generate: stage 2 combines what pane 4 gives back
 
 TEST(Generate, ChecksTheLimitAgainForWhatPane4GivesBack) {

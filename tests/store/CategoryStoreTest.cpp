@@ -2,12 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/PaneAccess.h"
 #include "store/FileLayer.h"
+#include "store/FolderLock.h"
+#include "tests/store/FaultyFilePlatform.h"
 #include "tests/store/StoreTestSupport.h"
 
 namespace morvelin::testing {
@@ -219,6 +224,117 @@ TEST_F(CategoryStoreTest, ReleasedPathsSaveNothing) {
     panes.Type(1, "late");
 
     EXPECT_EQ(ReadBytes(Path('a', 1)), "");
+}
+
+// ---- Outcomes of saves ----
+
+class SaveNoticeTest : public CategoryStoreTest {
+  protected:
+    SaveNoticeTest() {
+        store.SetSaveNotice([this](int pane, const Text& path, WriteResult result) {
+            told.push_back({pane, path, result.failure});
+        });
+    }
+
+    struct Told {
+        int pane;
+        Text path;
+        WriteFailure failure;
+        friend bool operator==(const Told&, const Told&) = default;
+    };
+    std::vector<Told> told;
+};
+
+TEST_F(SaveNoticeTest, EverySaveTellsItsOutcomeAndALoadCountsAsSaved) {
+    MakeDataFolder();
+    WriteBytes(Path('a', 1), "shirt");
+    Select('a');
+    // The load's own saves are refused (file 1) or make the missing files: the panes show them.
+    ASSERT_EQ(told.size(), 5u);
+    for (const Told& t : told) {
+        EXPECT_EQ(t.failure, WriteFailure::None) << t.pane;
+    }
+    told.clear();
+
+    FaultyFilePlatform faulty;
+    const UsingPlatform using_(faulty);
+    faulty.FailAlways(Step::Write, WriteFailure::DiskFull);
+    panes.Type(1, "shirt\r\ndress");
+    panes.Type(1, "shirt\r\ndress\r\n");
+    faulty.Heal();
+    panes.Type(2, "red");
+
+    const std::vector<Told> expected = {{1, Path('a', 1), WriteFailure::DiskFull},
+                                        {1, Path('a', 1), WriteFailure::DiskFull},
+                                        {2, Path('a', 2), WriteFailure::None}};
+    EXPECT_EQ(told, expected);
+    EXPECT_EQ(ReadBytes(Path('a', 1)), "shirt") << "the old file stays whole";
+    EXPECT_EQ(ReadBytes(Path('a', 2)), "red");
+
+    // Reloading while the disk is full still reports every pane as showing its file.
+    told.clear();
+    faulty.FailAlways(Step::Write, WriteFailure::DiskFull);
+    Select('a');
+    EXPECT_EQ(told.size(), 5u);
+    EXPECT_TRUE(std::all_of(told.begin(), told.end(),
+                            [](const Told& t) { return t.failure == WriteFailure::None; }));
+    EXPECT_EQ(panes.texts[0], "shirt");
+}
+
+TEST_F(SaveNoticeTest, HeldSavesReachNoFileAndTellNothing) {
+    MakeDataFolder();
+    WriteBytes(Path('a', 4), "old output");
+    Select('a');
+    told.clear();
+
+    store.SetSaveHeld(4, true);
+    panes.Type(4, "");
+    EXPECT_EQ(ReadBytes(Path('a', 4)), "old output");
+    EXPECT_TRUE(told.empty());
+    panes.Type(5, "other panes save as ever");
+    EXPECT_EQ(ReadBytes(Path('a', 5)), "other panes save as ever");
+
+    store.SetSaveHeld(4, false);
+    panes.Type(4, "new output");
+    EXPECT_EQ(ReadBytes(Path('a', 4)), "new output");
+    EXPECT_EQ(told.back(), (Told{4, Path('a', 4), WriteFailure::None}));
+}
+
+TEST_F(SaveNoticeTest, AWorkersWriteIsToldOnItsThread) {
+    MakeDataFolder();
+    Select('a');
+    told.clear();
+    std::thread::id toldOn;
+    store.SetSaveNotice(
+        [&](int, const Text&, WriteResult) { toldOn = std::this_thread::get_id(); });
+
+    std::thread worker([&] {
+        EXPECT_TRUE(store.WriteAndReport(5, Path('a', 5), "set on the worker"));
+        EXPECT_EQ(toldOn, std::this_thread::get_id());
+    });
+    worker.join();
+    EXPECT_EQ(ReadBytes(Path('a', 5)), "set on the worker");
+}
+
+// ---- One program per data folder ----
+
+TEST_F(CategoryStoreTest, AFolderIsTakenByOneLockAtATimeUntilItEnds) {
+    MakeDataFolder();
+    std::optional<FolderLock> first(std::in_place);
+    ASSERT_EQ(first->Take("data"), FolderLock::Outcome::Taken);
+    const auto listing = Listing();
+
+    for (const char* spelling : {"data", "./data", "data/../data"}) {
+        FolderLock second;
+        EXPECT_EQ(second.Take(spelling), FolderLock::Outcome::TakenElsewhere) << spelling;
+    }
+    FolderLock missing;
+    EXPECT_EQ(missing.Take("nothing"), FolderLock::Outcome::Unavailable);
+    EXPECT_EQ(Listing(), listing) << "a lock leaves nothing in the folder";
+
+    first.reset();
+    FolderLock again;
+    EXPECT_EQ(again.Take("data"), FolderLock::Outcome::Taken);
 }
 
 }  // namespace

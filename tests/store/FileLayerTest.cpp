@@ -7,6 +7,7 @@
 
 #include "store/FileLayer.h"
 #include "store/FilePlatform.h"
+#include "tests/store/FaultyFilePlatform.h"
 #include "tests/store/StoreTestSupport.h"
 
 namespace morvelin::testing {
@@ -158,6 +159,7 @@ struct WriteRefusal {
     const char* name;
     // Prepares the folder and gives the path to write.
     std::function<Text()> prepare;
+    WriteFailure failure;
 };
 
 void PrepareDataFile() {
@@ -170,37 +172,43 @@ const WriteRefusal kWriteRefusals[] = {
      [] {
          PrepareDataFile();
          return Text();
-     }},
-    {"MissingFolderIsNotCreated", [] { return Text("data/a-1.txt"); }},
+     },
+     WriteFailure::Other},
+    {"MissingFolderIsNotCreated", [] { return Text("data/a-1.txt"); }, WriteFailure::FolderMissing},
     {"HeldInTheTable",
      [] {
          PrepareDataFile();
          EXPECT_NE(OpenShared("data/a-1.txt"), 0);
          return Text("data/a-1.txt");
-     }},
+     },
+     WriteFailure::InUse},
     {"HeldInTheTableUnderAnotherSpelling",
      [] {
          PrepareDataFile();
          EXPECT_NE(OpenShared("data/a-1.txt"), 0);
          return Text("./data/../data/a-1.txt");
-     }},
+     },
+     WriteFailure::InUse},
     {"ReadOnlyFile",
      [] {
          PrepareDataFile();
          MakeReadOnly("data/a-1.txt");
          return Text("data/a-1.txt");
-     }},
+     },
+     WriteFailure::ReadOnlyFile},
     {"Folder",
      [] {
          PrepareDataFile();
          fs::create_directory("data/a-2.txt");
          return Text("data/a-2.txt");
-     }},
+     },
+     WriteFailure::NotAPlainFile},
     {"NulInsideThePath",
      [] {
          PrepareDataFile();
          return "data/a-1.txt\0more"s;
-     }},
+     },
+     WriteFailure::Other},
 };
 
 void PrintTo(const WriteRefusal& c, std::ostream* out) {
@@ -215,7 +223,7 @@ TEST_P(WriteRefusalTest, RefusesAndTouchesNothing) {
     const auto listing = Listing();
     const FileSnapshot before = Snapshot("data/a-1.txt");
 
-    EXPECT_FALSE(WriteWholeFile(path, "new"));
+    EXPECT_EQ(WriteWholeFile(path, "new").failure, GetParam().failure);
     EXPECT_EQ(Listing(), listing);
     EXPECT_EQ(Snapshot("data/a-1.txt"), before);
 }
@@ -225,75 +233,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, WriteRefusalTest, ::testing::ValuesIn(kWriteRefu
 
 // ---- A write that fails part-way ----
 
-enum class FailingStep { CreateTemp, CopyAttributes, Write, Flush, Close, Replace };
-
-const char* const kStepNames[] = {"CreateTemp", "CopyAttributes", "Write",
-                                  "Flush",      "Close",          "Replace"};
-
-void PrintTo(FailingStep step, std::ostream* out) {
-    *out << kStepNames[static_cast<int>(step)];
+const char* StepName(Step step) {
+    constexpr const char* kNames[] = {"CreateTemp", "CopyAttributes", "Write",   "Flush",   "Close",
+                                      "Replace",    "OpenForWriting", "Reserve", "Truncate"};
+    return kNames[static_cast<int>(step)];
 }
-
-// The native platform, with one step of the replace failing. The write step puts half of the
-// bytes into the temporary file first, as a full disk would.
-class FailingPlatform final : public FilePlatform {
-  public:
-    explicit FailingPlatform(FailingStep step) : step_(step) {}
-
-    std::optional<FileFacts> Examine(const Text& path) override { return native_.Examine(path); }
-    Handle OpenShared(const Text& path) override { return native_.OpenShared(path); }
-    Handle OpenForReading(const Text& path) override { return native_.OpenForReading(path); }
-    std::optional<FileIdentity> IdentityOf(Handle file) override {
-        return native_.IdentityOf(file);
-    }
-    std::int64_t Length(Handle file) override { return native_.Length(file); }
-    std::int64_t Read(Handle file, char* buffer, std::int64_t size) override {
-        return native_.Read(file, buffer, size);
-    }
-    bool Seek(Handle file, std::int64_t offset, SeekOrigin origin) override {
-        return native_.Seek(file, offset, origin);
-    }
-    bool Close(Handle file) override { return native_.Close(file) && step_ != FailingStep::Close; }
-    Text ReplaceTarget(const Text& path) override { return native_.ReplaceTarget(path); }
-    Handle CreateTempBeside(const Text& target, Text& tempPath) override {
-        if (step_ == FailingStep::CreateTemp) {
-            return kNoHandle;
-        }
-        return native_.CreateTempBeside(target, tempPath);
-    }
-    bool CopyAttributes(Handle file, const Text& target) override {
-        return step_ != FailingStep::CopyAttributes && native_.CopyAttributes(file, target);
-    }
-    bool Write(Handle file, std::string_view bytes) override {
-        if (step_ == FailingStep::Write) {
-            native_.Write(file, bytes.substr(0, bytes.size() / 2));
-            return false;
-        }
-        return native_.Write(file, bytes);
-    }
-    bool Flush(Handle file) override { return step_ != FailingStep::Flush && native_.Flush(file); }
-    bool Replace(const Text& from, const Text& target) override {
-        return step_ != FailingStep::Replace && native_.Replace(from, target);
-    }
-    void Remove(const Text& path) override { native_.Remove(path); }
-    std::vector<Text> ListFolder(const Text& folder) override { return native_.ListFolder(folder); }
-    bool ProcessEnded(std::uint64_t processId) override { return native_.ProcessEnded(processId); }
-
-  private:
-    FilePlatform& native_ = NativeFilePlatform();
-    FailingStep step_;
-};
 
 class PartWayFailureTest
     : public FileLayerTest,
-      public ::testing::WithParamInterface<std::tuple<FailingStep, bool /*file exists*/>> {
-  protected:
-    void TearDown() override {
-        UseFilePlatform(nullptr);
-        FileLayerTest::TearDown();
-    }
-};
+      public ::testing::WithParamInterface<std::tuple<Step, bool /*file exists*/>> {};
 
+// A full disk at any step of the replace: the reason is told, the old file stays whole and no
+// temporary file is left.
 TEST_P(PartWayFailureTest, LeavesTheOldFileWholeAndNoTemporaryFile) {
     const auto [step, exists] = GetParam();
     MakeDataFolder();
@@ -303,11 +254,15 @@ TEST_P(PartWayFailureTest, LeavesTheOldFileWholeAndNoTemporaryFile) {
     }
     const auto listing = Listing();
 
-    FailingPlatform failing(step);
-    UseFilePlatform(&failing);
-    EXPECT_FALSE(WriteWholeFile("data/a-4.txt", "dress red\r\ndress long\r\n"));
-    UseFilePlatform(nullptr);
+    FaultyFilePlatform faulty;
+    faulty.FailOnce(step, WriteFailure::DiskFull);
+    WriteResult result;
+    {
+        const UsingPlatform using_(faulty);
+        result = WriteWholeFile("data/a-4.txt", "dress red\r\ndress long\r\n");
+    }
 
+    EXPECT_EQ(result.failure, WriteFailure::DiskFull);
     EXPECT_EQ(ReadBytes("data/a-4.txt"), exists ? std::optional<std::string>(old) : std::nullopt);
     EXPECT_EQ(Listing(), listing);
 }
@@ -315,16 +270,116 @@ TEST_P(PartWayFailureTest, LeavesTheOldFileWholeAndNoTemporaryFile) {
 std::string PartWayFailureName(
     const ::testing::TestParamInfo<PartWayFailureTest::ParamType>& info) {
     const auto [step, exists] = info.param;
-    return std::string(kStepNames[static_cast<int>(step)]) + (exists ? "OverOldFile" : "OfNewFile");
+    return std::string(StepName(step)) + (exists ? "OverOldFile" : "OfNewFile");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, PartWayFailureTest,
-    ::testing::Combine(::testing::Values(FailingStep::CreateTemp, FailingStep::CopyAttributes,
-                                         FailingStep::Write, FailingStep::Flush, FailingStep::Close,
-                                         FailingStep::Replace),
+    ::testing::Combine(::testing::Values(Step::CreateTemp, Step::CopyAttributes, Step::Write,
+                                         Step::Flush, Step::Close, Step::Replace),
                        ::testing::Bool()),
     PartWayFailureName);
+
+// ---- A folder that refuses the replace: the file is written in place ----
+
+// The folder takes no new file (its permissions), or lets no file be swapped (a sticky folder,
+// a folder that denies deleting).
+const Step kFolderRefusals[] = {Step::CreateTemp, Step::Replace};
+
+TEST_F(FileLayerTest, FolderThatRefusesTheReplaceGetsTheFileWrittenInPlace) {
+    for (const Step refusal : kFolderRefusals) {
+        SCOPED_TRACE(StepName(refusal));
+        MakeDataFolder();
+        WriteBytes("data/a-1.txt", "old content that is longer");
+        const auto identity = Snapshot("data/a-1.txt").identity;
+        const auto listing = Listing();
+        FaultyFilePlatform faulty;
+        faulty.FailAlways(refusal, WriteFailure::NoPermission);
+        const UsingPlatform using_(faulty);
+
+        for (const std::string content : {"new", "new content, longer than the old one", ""}) {
+            EXPECT_TRUE(WriteWholeFile("data/a-1.txt", content));
+            EXPECT_EQ(ReadBytes("data/a-1.txt"), content);
+        }
+        EXPECT_EQ(Snapshot("data/a-1.txt").identity, identity) << "the same file, not a new one";
+        EXPECT_EQ(Listing(), listing);
+
+        // There is no file to write in place: the folder's refusal stands.
+        EXPECT_EQ(WriteWholeFile("data/a-2.txt", "new").failure, WriteFailure::NoPermission);
+        EXPECT_EQ(Listing(), listing);
+        // The in-place write keeps the refusals of the replace.
+        ASSERT_NE(OpenShared("data/a-1.txt"), 0);
+        EXPECT_EQ(WriteWholeFile("data/a-1.txt", "held").failure, WriteFailure::InUse);
+        CloseAllFiles();
+        EXPECT_EQ(ReadBytes("data/a-1.txt"), "");
+        fs::remove_all("data");
+    }
+}
+
+class InPlaceFailureTest
+    : public FileLayerTest,
+      public ::testing::WithParamInterface<std::tuple<Step, bool /*new content longer*/>> {};
+
+// A full disk at any step of the write in place: the old bytes are put back.
+TEST_P(InPlaceFailureTest, PutsTheOldBytesBack) {
+    const auto [step, longer] = GetParam();
+    MakeDataFolder();
+    const std::string old = "shirt red\r\nshirt long\r\n";
+    WriteBytes("data/a-4.txt", old);
+    const auto listing = Listing();
+    const auto identity = Snapshot("data/a-4.txt").identity;
+
+    FaultyFilePlatform faulty;
+    faulty.FailAlways(Step::CreateTemp, WriteFailure::NoPermission);
+    faulty.FailOnce(step, WriteFailure::DiskFull);
+    WriteResult result;
+    {
+        const UsingPlatform using_(faulty);
+        result = WriteWholeFile("data/a-4.txt", longer ? old + old + "dress" : "dress");
+    }
+
+    EXPECT_EQ(result.failure, WriteFailure::DiskFull);
+    EXPECT_EQ(ReadBytes("data/a-4.txt"), old);
+    EXPECT_EQ(Snapshot("data/a-4.txt").identity, identity);
+    EXPECT_EQ(Listing(), listing);
+}
+
+std::string InPlaceFailureName(
+    const ::testing::TestParamInfo<InPlaceFailureTest::ParamType>& info) {
+    const auto [step, longer] = info.param;
+    return std::string(StepName(step)) + (longer ? "Longer" : "Shorter");
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, InPlaceFailureTest,
+                         ::testing::Combine(::testing::Values(Step::OpenForWriting, Step::Reserve,
+                                                              Step::Write, Step::Truncate,
+                                                              Step::Flush),
+                                            ::testing::Bool()),
+                         InPlaceFailureName);
+
+// ---- The start-up check of the data folder ----
+
+TEST_F(FileLayerTest, FolderCheckTellsWhyAFolderTakesNoSaveAndLeavesNothing) {
+    MakeDataFolder();
+    EXPECT_TRUE(CheckFolderTakesSaves("data"));
+    EXPECT_EQ(CheckFolderTakesSaves("missing").failure, WriteFailure::FolderMissing);
+    const struct {
+        Step step;
+        WriteFailure failure;
+    } faults[] = {
+        {Step::CreateTemp, WriteFailure::NoPermission},
+        {Step::Write, WriteFailure::DiskFull},
+        {Step::Flush, WriteFailure::DiskFull},
+        {Step::Close, WriteFailure::Other},
+    };
+    for (const auto& fault : faults) {
+        FaultyFilePlatform faulty;
+        faulty.FailOnce(fault.step, fault.failure);
+        const UsingPlatform using_(faulty);
+        EXPECT_EQ(CheckFolderTakesSaves("data").failure, fault.failure) << StepName(fault.step);
+    }
+    EXPECT_EQ(Listing(), std::set<std::string>{"./data"});
+}
 
 // ---- Read-only files ----
 

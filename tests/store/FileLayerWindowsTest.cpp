@@ -9,6 +9,7 @@
 
 #include "store/FileLayer.h"
 #include "store/FilePlatform.h"
+#include "tests/store/FaultyFilePlatform.h"
 #include "tests/store/StoreTestSupport.h"
 
 namespace morvelin::testing {
@@ -131,19 +132,75 @@ TEST_F(FileLayerWindowsTest, WriteFailsTouchingNothingWhileAnotherProgramHoldsTh
         {"sharing everything", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
     };
     MakeDataFolder();
-    WriteBytes("data/a-1.txt", "old\r\ncontent");
-    for (const auto& h : holders) {
-        SCOPED_TRACE(h.name);
-        const HANDLE holder = OpenHere("data/a-1.txt", GENERIC_READ, h.share);
-        ASSERT_NE(holder, INVALID_HANDLE_VALUE) << GetLastError();
+    // Replaced, or written in place where the folder refuses new files: both refuse alike.
+    for (const bool inPlace : {false, true}) {
+        SCOPED_TRACE(inPlace ? "in place" : "replaced");
+        WriteBytes("data/a-1.txt", "old\r\ncontent");
+        FaultyFilePlatform faulty;
+        if (inPlace) {
+            faulty.FailAlways(Step::CreateTemp, WriteFailure::NoPermission);
+        }
+        const UsingPlatform using_(faulty);
+        for (const auto& h : holders) {
+            SCOPED_TRACE(h.name);
+            const HANDLE holder = OpenHere("data/a-1.txt", GENERIC_READ, h.share);
+            ASSERT_NE(holder, INVALID_HANDLE_VALUE) << GetLastError();
 
-        EXPECT_FALSE(WriteWholeFile("data/a-1.txt", "new"));
+            EXPECT_EQ(WriteWholeFile("data/a-1.txt", "new").failure, WriteFailure::InUse);
 
-        CloseHandle(holder);
-        EXPECT_EQ(ReadBytes("data/a-1.txt"), "old\r\ncontent");
-        EXPECT_EQ(NamesIn("data"), std::set<std::string>{"a-1.txt"});
+            CloseHandle(holder);
+            EXPECT_EQ(ReadBytes("data/a-1.txt"), "old\r\ncontent");
+            EXPECT_EQ(NamesIn("data"), std::set<std::string>{"a-1.txt"});
+        }
+        EXPECT_TRUE(WriteWholeFile("data/a-1.txt", "new"));
+        EXPECT_EQ(ReadBytes("data/a-1.txt"), "new");
     }
+}
+
+TEST(WindowsFilePlatform, MapsTheSystemsReasonsToWriteFailures) {
+    const struct {
+        DWORD error;
+        WriteFailure failure;
+    } cases[] = {
+        {ERROR_DISK_FULL, WriteFailure::DiskFull},
+        {ERROR_HANDLE_DISK_FULL, WriteFailure::DiskFull},
+        {ERROR_ACCESS_DENIED, WriteFailure::NoPermission},
+        {ERROR_WRITE_PROTECT, WriteFailure::NoPermission},
+        {ERROR_SHARING_VIOLATION, WriteFailure::InUse},
+        {ERROR_LOCK_VIOLATION, WriteFailure::InUse},
+        {ERROR_PATH_NOT_FOUND, WriteFailure::FolderMissing},
+        {ERROR_FILE_READ_ONLY, WriteFailure::ReadOnlyFile},
+        {ERROR_DIRECTORY, WriteFailure::NotAPlainFile},
+        {ERROR_GEN_FAILURE, WriteFailure::Other},
+    };
+    for (const auto& c : cases) {
+        SetLastError(c.error);
+        EXPECT_EQ(NativeFilePlatform().LastFailure(), c.failure) << c.error;
+    }
+}
+
+// The write in place keeps what the replace keeps: the read-only attribute's refusal and the
+// hidden attribute; the file stays the same file.
+TEST_F(FileLayerWindowsTest, WriteInPlaceKeepsTheFilesAttributesAndRefusals) {
+    MakeDataFolder();
+    WriteBytes("data/a-1.txt", "old content, longer than the new");
+    ASSERT_TRUE(SetFileAttributesA("data/a-1.txt", FILE_ATTRIBUTE_HIDDEN));
+    const auto identity = Snapshot("data/a-1.txt").identity;
+    FaultyFilePlatform faulty;
+    faulty.FailAlways(Step::CreateTemp, WriteFailure::NoPermission);
+    const UsingPlatform using_(faulty);
+
     EXPECT_TRUE(WriteWholeFile("data/a-1.txt", "new"));
+    EXPECT_EQ(ReadBytes("data/a-1.txt"), "new");
+    EXPECT_EQ(Snapshot("data/a-1.txt").identity, identity);
+    EXPECT_NE(GetFileAttributesA("data/a-1.txt") & FILE_ATTRIBUTE_HIDDEN, 0u);
+
+    ASSERT_TRUE(SetFileAttributesA("data/a-1.txt", FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(WriteWholeFile("data/a-1.txt", "refused").failure, WriteFailure::ReadOnlyFile);
+    // The platform's own open refuses as well, where the checks above it do not look.
+    EXPECT_EQ(NativeFilePlatform().OpenForWriting("data/a-1.txt"), FilePlatform::kNoHandle);
+    EXPECT_EQ(NativeFilePlatform().LastFailure(), WriteFailure::ReadOnlyFile);
+    SetFileAttributesA("data/a-1.txt", FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadBytes("data/a-1.txt"), "new");
 }
 

@@ -258,6 +258,12 @@ class RefusingPlatform final : public FilePlatform {
     void Remove(const Text& path) override { native_.Remove(path); }
     std::vector<Text> ListFolder(const Text& folder) override { return native_.ListFolder(folder); }
     bool ProcessEnded(std::uint64_t processId) override { return native_.ProcessEnded(processId); }
+    Handle OpenForWriting(const Text& path) override { return native_.OpenForWriting(path); }
+    bool Reserve(Handle file, std::int64_t size) override { return native_.Reserve(file, size); }
+    bool Truncate(Handle file, std::int64_t size) override { return native_.Truncate(file, size); }
+    WriteFailure LastFailure() override {
+        return refuseCreates ? WriteFailure::Other : native_.LastFailure();
+    }
 
   private:
     FilePlatform& native_ = NativeFilePlatform();
