@@ -9,6 +9,7 @@
 
 #include "behaviour/Texts.h"
 #include "store/CategoryStore.h"
+#include "tests/store/FaultyFilePlatform.h"
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/FakeUiLoop.h"
 #include "tests/support/FakeWindowView.h"
@@ -86,6 +87,39 @@ TEST_F(Controller, UnsavablePanesAreLockedAndNamedInOneBoxPerSelection) {
     loop_.RunPending();
     EXPECT_EQ(desktop_.boxes.size(), 1u) << "category b shows whole";
     EXPECT_EQ(view_.fileReadOnly, (std::array<bool, 5>{}));
+}
+
+// A failing save is told once per pane and marked in the title until a save of it succeeds.
+TEST_F(Controller, FailedSavesAreToldOnceAndMarkedUntilASaveSucceeds) {
+    WriteBytes("data/a-1.txt", "old");
+    Start();
+    FaultyFilePlatform faulty;
+    UsingPlatform using_(faulty);
+    faulty.FailAlways(Step::Write, WriteFailure::DiskFull);
+    view_.Type(1, "a");
+    view_.Type(1, "b");
+    ASSERT_EQ(desktop_.boxes.size(), 1u);
+    EXPECT_NE(desktop_.boxes[0].text.find("磁盘已满"), std::string::npos);
+    EXPECT_EQ(desktop_.boxes[0].caption, "保存失败");
+    EXPECT_EQ(view_.title, "Morvelin V8.8 - 未保存：data/a-1.txt");
+    EXPECT_TRUE(controller_.PaneUnsaved(1));
+    EXPECT_EQ(ReadBytes("data/a-1.txt"), "old");
+
+    faulty.Heal();
+    view_.Type(1, "c");
+    EXPECT_EQ(ReadBytes("data/a-1.txt"), "oldabc");
+    EXPECT_EQ(view_.title, "Morvelin V8.8");
+    EXPECT_EQ(desktop_.boxes.size(), 1u);
+}
+
+TEST_F(Controller, ASecondControllerOnTheSameDataFolderStopsBeforeAnyFile) {
+    Start();
+    FakeDesktopPort secondDesktop;
+    FakeUiLoop secondLoop;
+    ProgramController second(secondDesktop, secondLoop);
+    EXPECT_FALSE(second.PrepareDataFolder());
+    ASSERT_EQ(secondDesktop.boxes.size(), 1u);
+    EXPECT_EQ(secondDesktop.boxes[0].caption, "已经在运行");
 }
 
 TEST_F(Controller, NothingReachesAHandlerBeforeTheWindowIsCreatedOrAfterItCloses) {

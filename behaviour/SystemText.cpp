@@ -1,0 +1,112 @@
+#include "behaviour/SystemText.h"
+
+#include <algorithm>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+
+#include <climits>
+#endif
+
+namespace morvelin {
+
+namespace {
+
+#ifndef _WIN32
+// The length of the UTF-8 character at `p`, 0 when none starts there.
+std::size_t Utf8Length(const std::string& text, std::size_t p) {
+    const auto byte = static_cast<unsigned char>(text[p]);
+    std::size_t length = 0;
+    char32_t minimum = 0;
+    if (byte < 0x80) {
+        return 1;
+    } else if ((byte & 0xE0) == 0xC0) {
+        length = 2;
+        minimum = 0x80;
+    } else if ((byte & 0xF0) == 0xE0) {
+        length = 3;
+        minimum = 0x800;
+    } else if ((byte & 0xF8) == 0xF0) {
+        length = 4;
+        minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (p + length > text.size()) {
+        return 0;
+    }
+    char32_t code = byte & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[p + k]);
+        if ((next & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (next & 0x3F);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return code >= minimum && code <= 0x10FFFF && !surrogate ? length : 0;
+}
+#endif
+
+}  // namespace
+
+std::string PathForDisplay(const Text& path) {
+#ifdef _WIN32
+    std::string native = path;
+    std::replace(native.begin(), native.end(), '/', '\\');
+    const int wide =
+        MultiByteToWideChar(CP_ACP, 0, native.data(), static_cast<int>(native.size()), nullptr, 0);
+    if (wide <= 0) {
+        return native;
+    }
+    std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, native.data(), static_cast<int>(native.size()), utf16.data(),
+                        wide);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(std::max(bytes, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), wide, utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
+#else
+    std::string shown;
+    for (std::size_t p = 0; p < path.size();) {
+        const std::size_t length = Utf8Length(path, p);
+        if (length == 0) {
+            shown += "\xEF\xBF\xBD";
+            ++p;
+        } else {
+            shown.append(path, p, length);
+            p += length;
+        }
+    }
+    return shown;
+#endif
+}
+
+std::string CurrentFolderForDisplay(const Text& child) {
+    Text folder;
+#ifdef _WIN32
+    const DWORD length = GetCurrentDirectoryA(0, nullptr);
+    if (length > 0) {
+        folder.resize(length);
+        folder.resize(GetCurrentDirectoryA(length, folder.data()));
+    }
+#else
+    std::vector<char> buffer(PATH_MAX);
+    if (::getcwd(buffer.data(), buffer.size()) != nullptr) {
+        folder = buffer.data();
+    }
+#endif
+    if (!child.empty()) {
+        if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') {
+            folder += '/';
+        }
+        folder += child;
+    }
+    return PathForDisplay(folder);
+}
+
+}  // namespace morvelin
