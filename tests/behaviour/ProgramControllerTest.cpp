@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "behaviour/SystemText.h"
 #include "behaviour/Texts.h"
 #include "store/CategoryStore.h"
 #include "tests/store/FaultyFilePlatform.h"
@@ -101,7 +102,7 @@ TEST_F(Controller, FailedSavesAreToldOnceAndMarkedUntilASaveSucceeds) {
     ASSERT_EQ(desktop_.boxes.size(), 1u);
     EXPECT_NE(desktop_.boxes[0].text.find("磁盘已满"), std::string::npos);
     EXPECT_EQ(desktop_.boxes[0].caption, "保存失败");
-    EXPECT_EQ(view_.title, "Morvelin V8.8 - 未保存：data/a-1.txt");
+    EXPECT_EQ(view_.title, "Morvelin V8.8 - 未保存：" + PathForDisplay("data/a-1.txt"));
     EXPECT_TRUE(controller_.PaneUnsaved(1));
     EXPECT_EQ(ReadBytes("data/a-1.txt"), "old");
 
