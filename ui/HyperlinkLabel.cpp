@@ -7,13 +7,9 @@
 #include <QPixmap>
 #include <QUrl>
 
-#ifdef Q_OS_WIN
-#include <QProcess>
-#include <QSettings>
-#endif
-
 #include "app/Desktop.h"
 #include "ui/Fonts.h"
+#include "ui/WebPage.h"
 
 namespace morvelin {
 namespace {
@@ -61,27 +57,6 @@ QCursor HandCursor() {
         ++y;
     }
     return QCursor(QPixmap::fromImage(image), kOrigin.x() + 5, kOrigin.y());
-}
-
-// Where the desktop refuses the address, start the browser ourselves.
-bool StartBrowser(Desktop& desktop, const QString& url) {
-#ifdef Q_OS_WIN
-    // The command that opens ".htm" files, with the address in place of its placeholder.
-    const QSettings classes(QStringLiteral("HKEY_CLASSES_ROOT"), QSettings::NativeFormat);
-    const QString type = classes.value(QStringLiteral(".htm/.")).toString();
-    const QString command =
-        classes.value(type + QStringLiteral("/shell/open/command/.")).toString();
-    QStringList parts = QProcess::splitCommand(CutBrowserCommand(command));
-    if (parts.isEmpty()) {
-        return false;
-    }
-    const QString program = parts.takeFirst();
-    parts << url;
-    return desktop.StartProgram(program, parts);
-#else
-    // The address is one argument of its own: it never passes through a shell.
-    return desktop.StartProgram(QStringLiteral("xdg-open"), {url});
-#endif
 }
 
 }  // namespace
@@ -155,7 +130,7 @@ void HyperlinkLabel::Open() {
         visited_ = false;
         return;
     }
-    visited_ = desktop_.OpenUrl(QUrl(url_)) || StartBrowser(desktop_, url_);
+    visited_ = OpenWebPage(desktop_, url_);
     repaint();
 }
 
@@ -168,14 +143,6 @@ void HyperlinkLabel::EndHover() {
     }
     hovered_ = false;
     update();
-}
-
-QString CutBrowserCommand(const QString& commandLine) {
-    qsizetype cut = commandLine.indexOf(QStringLiteral("\"%1\""));
-    if (cut < 0) {
-        cut = commandLine.indexOf(QStringLiteral("%1"));
-    }
-    return cut < 0 ? commandLine : commandLine.left(cut);
 }
 
 }  // namespace morvelin

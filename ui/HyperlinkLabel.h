@@ -56,9 +56,4 @@ class HyperlinkLabel : public QWidget {
     bool visited_ = false;
 };
 
-// The part of a browser's "open" command line that comes before its "%1" placeholder: the line
-// is cut at its first "%1" in double quotes or, failing that, at its first bare %1; a line with
-// neither is kept whole. The Windows fallback appends the address to what is left.
-QString CutBrowserCommand(const QString& commandLine);
-
 }  // namespace morvelin

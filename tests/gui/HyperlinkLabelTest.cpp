@@ -11,6 +11,7 @@
 #include "tests/gui/LabelInk.h"
 #include "ui/Fonts.h"
 #include "ui/HyperlinkLabel.h"
+#include "ui/WebPage.h"
 
 namespace morvelin {
 namespace {
