@@ -109,7 +109,6 @@ bool AppFrame::Start() {
     windowSystem_->SetFileWriter([this](int pane, const Text& path, const Text& text) {
         store_->WritePaneFile(pane, path, text);
     });
-    windowSystem_->SetFillProgress([this](qsizetype lines) { OnFillProgress(lines); });
     endHandler_ = [this] { store_->ReleaseCategoryFiles(); };
     handlers_ = std::make_unique<WindowHandlers>(
         *window_, *windowSystem_, *store_, [this] { StartGeneration(); }, Utf8(kMakersPageUrl));
@@ -194,7 +193,6 @@ void AppFrame::StartGeneration() {
     runPercent_ = -1;
     combined_ = 0;
     planned_ = 0;
-    filled_ = 0;
     progressDelay_.start();
 
     GenerateOptions options;
@@ -234,25 +232,9 @@ void AppFrame::OnProgress(unsigned runId, std::uint64_t done, std::uint64_t plan
     UpdateProgress();
 }
 
-void AppFrame::OnFillProgress(qsizetype lines) {
-    if (!runActive_ || lines <= 0) {
-        return;
-    }
-    filled_ += static_cast<std::uint64_t>(lines);
-    UpdateProgress();
-}
-
 void AppFrame::UpdateProgress() {
-    // Measured, a pane takes some 60 times longer to take in a line than the generator to make
-    // it: the panes' filling is nearly all of a large run.
-    constexpr std::uint64_t kCombineShare = 5;
-    constexpr std::uint64_t kFillShare = 100 - kCombineShare;
-    int percent = 0;
-    if (planned_ > 0) {
-        const std::uint64_t done = std::min(combined_, planned_) * kCombineShare +
-                                   std::min(filled_, planned_) * kFillShare;
-        percent = static_cast<int>(done / planned_);
-    }
+    const int percent =
+        planned_ > 0 ? static_cast<int>(std::min(combined_, planned_) * 100 / planned_) : 0;
     if (percent == runPercent_ || !window_) {
         return;
     }
@@ -289,14 +271,6 @@ void AppFrame::CancelRun() {
     // call that only this thread could run.
     channel_.Shut();
     worker_.Join();
-    // A fill that the worker no longer waits for stays as far as it got, unreported.
-    if (window_) {
-        for (int pane = 1; pane <= kPaneCount; ++pane) {
-            if (PaneEdit* edit = window_->Pane(pane)) {
-                edit->CancelFill();
-            }
-        }
-    }
     const bool wasActive = runActive_;
     runActive_ = false;
     ++runId_;

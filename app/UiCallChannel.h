@@ -3,7 +3,6 @@
 #include <QObject>
 #include <condition_variable>
 #include <functional>
-#include <memory>
 #include <mutex>
 
 namespace morvelin {
@@ -35,16 +34,6 @@ class UiCallChannel : public QObject {
     void Reopen();
 
     bool IsShut() const;
-
-    // Something a worker waits for that the UI thread makes happen later, in its own time (a pane
-    // that fills in steps between other events). A Shut ends the wait too, like that of a call.
-    class Latch;
-    std::shared_ptr<Latch> MakeLatch();
-    // UI thread or any: ends the wait on `latch`, now or before it begins.
-    void Release(const std::shared_ptr<Latch>& latch);
-    // Worker: waits until `latch` is released (true, also when a shut came after) or the channel
-    // is shut before that (false).
-    bool Wait(const std::shared_ptr<Latch>& latch);
 
   private:
     mutable std::mutex mutex_;
