@@ -47,13 +47,12 @@ constexpr unsigned long kForeignKeys[] = {
 // The style of what lies beyond kLongLineBytes in a line: measured and drawn as nothing.
 constexpr unsigned long kBeyondDrawnStyle = 1;
 
-// What the pane hears of its document: text in and out, and new text before it goes in.
-constexpr unsigned long kModificationEvents =
-    Sci::SC_MOD_INSERTTEXT | Sci::SC_MOD_DELETETEXT | Sci::SC_MOD_INSERTCHECK;
+// What the pane hears of its document: text in and out.
+constexpr unsigned long kModificationEvents = Sci::SC_MOD_INSERTTEXT | Sci::SC_MOD_DELETETEXT;
 
-bool HasCutCharacter(const char* text, std::size_t length) {
-    return std::memchr(text, '\0', length) != nullptr ||
-           std::memchr(text, '\x1A', length) != nullptr;
+// NUL and SUB never go into a pane: a data file's text ends at the first of them.
+bool IsCutCharacter(QChar c) {
+    return c == QChar(0) || c == QChar(0x1A);
 }
 
 }  // namespace
@@ -89,8 +88,9 @@ PaneEdit::PaneEdit(const QString& objectName, bool wrap, const QColor& backgroun
     ApplyFont();
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int position, int type, const char* text, int length, int, int, int, int, int,
-                   int) { OnModified(position, type, text, length); });
+            [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+                OnModified(position, type, length);
+            });
 }
 
 PaneEdit::Shape PaneEdit::Measure(std::string_view text) {
@@ -288,18 +288,8 @@ void PaneEdit::ApplyFont() {
                   palette().color(QPalette::Active, QPalette::HighlightedText));
 }
 
-void PaneEdit::OnModified(int position, int type, const char* text, int length) {
+void PaneEdit::OnModified(int position, int type, int length) {
     if (setting_) {
-        return;
-    }
-    if ((type & SC_MOD_INSERTCHECK) != 0) {
-        if (text != nullptr && length > 0 &&
-            HasCutCharacter(text, static_cast<std::size_t>(length))) {
-            std::string kept(text, static_cast<std::size_t>(length));
-            std::erase_if(kept, [](char c) { return c == '\0' || c == '\x1A'; });
-            SendScintilla(SCI_CHANGEINSERTION, static_cast<unsigned long>(kept.size()),
-                          kept.c_str());
-        }
         return;
     }
     if (inInputMethod_) {
@@ -393,7 +383,15 @@ void PaneEdit::inputMethodEvent(QInputMethodEvent* event) {
     }
     inInputMethod_ = true;
     commitInEvent_ = commit;
-    QsciScintillaBase::inputMethodEvent(event);
+    if (std::any_of(event->commitString().cbegin(), event->commitString().cend(), IsCutCharacter)) {
+        QString kept = event->commitString();
+        kept.removeIf(IsCutCharacter);
+        QInputMethodEvent filtered(event->preeditString(), event->attributes());
+        filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+        QsciScintillaBase::inputMethodEvent(&filtered);
+    } else {
+        QsciScintillaBase::inputMethodEvent(event);
+    }
     inInputMethod_ = false;
     commitInEvent_ = false;
     // The engine takes the commit when there is one, else the new provisional text.
@@ -442,6 +440,14 @@ void PaneEdit::contextMenuEvent(QContextMenuEvent* event) {
     menu.addSeparator();
     add("全选(&A)", SCI_SELECTALL, SendScintilla(SCI_GETLENGTH) > 0);
     menu.exec(event->globalPos());
+}
+
+// What a paste or a drop brings in, without NUL and SUB: the engine would otherwise end the text
+// at a NUL.
+QByteArray PaneEdit::fromMimeData(const QMimeData* source, bool& rectangular) const {
+    QByteArray text = QsciScintillaBase::fromMimeData(source, rectangular);
+    text.removeIf([](char c) { return c == '\0' || c == '\x1A'; });
+    return text;
 }
 
 void PaneEdit::focusInEvent(QFocusEvent* event) {

@@ -116,9 +116,10 @@ class PaneEdit : public QsciScintillaBase {
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    QByteArray fromMimeData(const QMimeData* source, bool& rectangular) const override;
 
   private:
-    void OnModified(int position, int type, const char* text, int length);
+    void OnModified(int position, int type, int length);
     // Emits the change that the event just handled made, if any.
     void ReportChange();
     void EndComposition();
