@@ -32,6 +32,7 @@ BUILD_PACKAGES=(
     qt6-base-dev libgl-dev libqscintilla2-qt6-dev
     fonts-wqy-microhei
     xvfb xauth xdotool imagemagick desktop-file-utils
+    ibus ibus-libpinyin dbus-daemon inotify-tools
 )
 
 # What the Windows build of the non-GUI layers and its test run under Wine need.
