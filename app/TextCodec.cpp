@@ -26,39 +26,38 @@ QString DecodeWhole(QByteArrayView bytes) {
     return decoded;
 }
 
-// `bytes` (UTF-8 or GB18030: neither has CR or LF inside a multi-byte character) with every line
-// break as CR LF. Copies only where a lone CR or LF is found.
-std::string WithCrLfBreaks(std::string_view bytes) {
+// Writes every line break of `bytes` (UTF-8 or GB18030: neither has CR or LF inside a multi-byte
+// character) as CR LF. Rewrites only where a lone CR or LF is found.
+void UseCrLfBreaks(std::string& bytes) {
+    const auto lone = [&](std::size_t i) {
+        return bytes[i] == '\n' || !(i + 1 < bytes.size() && bytes[i + 1] == '\n');
+    };
+    std::size_t i = bytes.find_first_of("\r\n");
+    while (i != std::string::npos && !lone(i)) {
+        i = bytes.find_first_of("\r\n", i + 2);
+    }
+    if (i == std::string::npos) {
+        return;
+    }
     std::string out;
-    std::size_t copied = 0;  // bytes[0, copied) are in `out` already, or all fine while it is empty
-    bool rewritten = false;
-    const std::size_t n = bytes.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const char* found = std::find_if(bytes.data() + i, bytes.data() + n,
-                                         [](char c) { return c == '\r' || c == '\n'; });
-        i = static_cast<std::size_t>(found - bytes.data());
-        if (i == n) {
-            break;
-        }
-        if (bytes[i] == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
-            i += 2;
+    out.reserve(bytes.size() + bytes.size() / 16 + 2);
+    out.append(bytes, 0, i);
+    for (; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n') {
+            out += c;
             continue;
         }
-        if (!rewritten) {
-            out.reserve(n + n / 16 + 2);
-            rewritten = true;
+        out += "\r\n";
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            ++i;
         }
-        out.append(bytes.data() + copied, i - copied);
-        out.append("\r\n");
-        ++i;
-        copied = i;
     }
-    if (!rewritten) {
-        return std::string(bytes);
-    }
-    out.append(bytes.data() + copied, n - copied);
-    return out;
+    bytes.swap(out);
+}
+
+std::string ToString(const QByteArray& bytes) {
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 }  // namespace
@@ -104,10 +103,10 @@ std::string TextCodec::ToPaneText(std::string_view bytes) {
     if (bytes.empty()) {
         return {};
     }
-    QByteArray utf8 =
-        DecodeWhole(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()))).toUtf8();
-    return WithCrLfBreaks(
-        std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+    std::string utf8 = ToString(
+        DecodeWhole(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()))).toUtf8());
+    UseCrLfBreaks(utf8);
+    return utf8;
 }
 
 Text TextCodec::FromPaneText(std::string_view utf8) {
@@ -115,10 +114,10 @@ Text TextCodec::FromPaneText(std::string_view utf8) {
         return {};
     }
     QStringEncoder encoder(kCodecName);
-    const QByteArray bytes =
-        encoder.encode(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
-    return WithCrLfBreaks(
-        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    Text bytes = ToString(
+        encoder.encode(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))));
+    UseCrLfBreaks(bytes);
+    return bytes;
 }
 
 }  // namespace morvelin
