@@ -42,14 +42,11 @@ constexpr int kProgressDelayMs = 500;
 
 GenerationLimit AppFrame::DefaultGenerationLimit() {
     // Measured with the program itself (build/bench/gui_bench: a run of 100k two-part and 1M
-    // three-part lines of about 35 bytes): the panes hold about 280 bytes of memory per line, the
-    // bytes kept for the save and read-back included, and a set's peak is hardly higher, as its
-    // text is decoded and taken in by parts. Per byte of a long line it is at most about four (two
-    // in the document, one kept, one in the set's text). With these limits on each output two full
-    // panes take about 3 GB, which leaves an 8 GB machine room for everything else. Time bounds it
-    // as well: a pane takes in 3 to 4 us a line, so a full output fills for 15 to 20 s (the window
-    // stays usable meanwhile), and every keystroke in such a pane saves the whole of it, which
-    // takes over a second at 5M lines.
+    // three-part lines of about 35 bytes): the panes hold about 90 bytes of memory per line, and a
+    // run peaks at about 270 per output line while the worker holds the text it hands over. With
+    // these limits on each output two full panes hold about 1 GB and peak near 3 GB. Time bounds
+    // it more: every keystroke in a pane saves the whole of it, about 0.2 s per million lines for
+    // the conversion and the write, so over a second at 5M lines.
     GenerationLimit limit;
     limit.maxLines = 5'000'000;
     limit.maxBytes = 256ull * 1024 * 1024;
