@@ -340,5 +340,26 @@ TEST_F(PaneRules, DoubleClickDuringARunCopiesNothingOrTheWholeText) {
     }
 }
 
+// The engine runs out of memory while a new text goes in: the loader says so, and the pane keeps
+// what it showed and reports nothing, so nothing is saved. (The window system then raises
+// std::bad_alloc on the worker, which ends the run with the out-of-memory box.)
+TEST_F(PaneRules, OutOfMemoryWhileATextGoesInLeavesThePaneAsItWas) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer ends the process on an impossible allocation";
+#endif
+    WriteData("a-4.txt", "kept");
+    StartApp();
+    QSignalSpy changes(&Pane(4), &PaneEdit::paneTextChanged);
+    std::unique_ptr<PaneEdit::Loader> loader = Pane(4).NewLoader();
+    ASSERT_TRUE(loader);
+    // A length no machine has room for: the engine fails to make room before it reads a byte.
+    const char byte = 'x';
+    EXPECT_FALSE(loader->Load(std::string_view(&byte, std::size_t{1} << 50)));
+    loader.reset();
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(PaneBytes(4), "kept");
+    EXPECT_EQ(ReadData("a-4.txt"), "kept");
+}
+
 }  // namespace
 }  // namespace morvelin::testing
