@@ -8,10 +8,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QScrollBar>
 #include <algorithm>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -349,14 +347,12 @@ void PaneEdit::changeEvent(QEvent* event) {
 }
 
 void PaneEdit::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Escape:
-            // Esc belongs to the window (it closes it); the pane must not swallow it.
-            event->ignore();
-            return;
-        default:
-            break;
+    if (event->key() == Qt::Key_Escape) {
+        // Esc belongs to the window (it closes it); the pane must not swallow it.
+        event->ignore();
+        return;
     }
+    // Typed control characters, NUL and SUB among them, the engine leaves out by itself.
     QsciScintillaBase::keyPressEvent(event);
 }
 
