@@ -13,6 +13,19 @@
 #include <cstring>
 #include <new>
 
+// The engine's interface for filling a document off the UI thread, as SCI_CREATELOADER gives it: a
+// document that no view shows yet, so any one thread may add to it. Declared here under the
+// engine's own name, as QScintilla does not install the engine's header that has it.
+class ILoader {
+  public:
+    virtual int Release() = 0;
+    virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
+    virtual void* ConvertToDocument() = 0;
+
+  protected:
+    ~ILoader() = default;
+};
+
 namespace morvelin {
 
 namespace {
@@ -109,27 +122,15 @@ PaneEdit::Shape PaneEdit::Measure(std::string_view text) {
     return shape;
 }
 
-// The engine's interface for filling a document off the UI thread (SCI_CREATELOADER): a document
-// that no view shows yet, so any one thread may add to it.
-class EngineLoader {
-  public:
-    virtual int Release() = 0;
-    virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
-    virtual void* ConvertToDocument() = 0;
-
-  protected:
-    ~EngineLoader() = default;
-};
-
 PaneEdit::Loader::~Loader() {
     if (engine_ != nullptr) {
-        static_cast<EngineLoader*>(engine_)->Release();
+        static_cast<ILoader*>(engine_)->Release();
     }
 }
 
 bool PaneEdit::Loader::Load(std::string_view utf8) {
     return utf8.empty() ||
-           static_cast<EngineLoader*>(engine_)->AddData(
+           static_cast<ILoader*>(engine_)->AddData(
                utf8.data(), static_cast<std::ptrdiff_t>(utf8.size())) == SC_STATUS_OK;
 }
 
@@ -155,7 +156,7 @@ void PaneEdit::SetLoaded(std::unique_ptr<Loader> loader, Shape shape) {
     // Not wrapped while the document comes in when it holds a long line, so the engine never lays
     // that line out wrapped.
     ApplyWrap(shape);
-    void* document = static_cast<EngineLoader*>(loader->engine_)->ConvertToDocument();
+    void* document = static_cast<ILoader*>(loader->engine_)->ConvertToDocument();
     loader->engine_ = nullptr;
     SendScintilla(SCI_SETDOCPOINTER, 0UL, document);
     SendScintilla(SCI_RELEASEDOCUMENT, 0UL, document);  // the pane holds it now
