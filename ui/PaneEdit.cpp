@@ -94,7 +94,6 @@ PaneEdit::PaneEdit(const QString& objectName, bool wrap, const QColor& backgroun
     // layout per line.
     SendScintilla(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
     SendScintilla(SCI_SETWRAPVISUALFLAGS, SC_WRAPVISUALFLAG_NONE);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ApplyWrap({});
     ApplyFont();
 
@@ -254,8 +253,10 @@ void PaneEdit::ApplyWrap(Shape shape) {
     if (wraps != WrapsLines()) {
         SendScintilla(SCI_SETWRAPMODE, wraps ? SC_WRAP_WORD : SC_WRAP_NONE);
     }
-    // A pane that does not wrap scrolls sideways.
+    // A pane that does not wrap scrolls sideways. (The engine sets both policies on a change of
+    // wrapping.)
     setHorizontalScrollBarPolicy(wraps ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 bool PaneEdit::HasSelection() const {

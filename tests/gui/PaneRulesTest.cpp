@@ -253,6 +253,7 @@ TEST_F(PaneRules, LongLinesAreKeptWholeButNeitherWrappedNorDrawnWhole) {
                              : c.pane == 4 ? "a-4.txt"
                                            : "a-5.txt") == c.text);
         EXPECT_EQ(Pane(c.pane).WrapsLines(), c.wraps && Pane(c.pane).WrapsByLayout());
+        EXPECT_EQ(Pane(c.pane).verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         if (!c.wraps) {
             EXPECT_EQ(Pane(c.pane).horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         }
