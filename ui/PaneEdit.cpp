@@ -328,16 +328,24 @@ void PaneEdit::ReportChange() {
 }
 
 // Every change made while the pane handles an event is reported once when the event is done: a
-// paste that replaces a selection deletes and inserts, an undo may take several steps.
+// paste that replaces a selection deletes and inserts, an undo may take several steps. Only the
+// outermost event reports: one that arrives while another is handled (a clipboard read may wait
+// for the window system) could come between the two halves of a paste.
 bool PaneEdit::event(QEvent* event) {
+    ++eventDepth_;
     const bool handled = QsciScintillaBase::event(event);
-    ReportChange();
+    if (--eventDepth_ == 0) {
+        ReportChange();
+    }
     return handled;
 }
 
 bool PaneEdit::viewportEvent(QEvent* event) {
+    ++eventDepth_;
     const bool handled = QsciScintillaBase::viewportEvent(event);
-    ReportChange();
+    if (--eventDepth_ == 0) {
+        ReportChange();
+    }
     return handled;
 }
 

@@ -138,6 +138,7 @@ class PaneEdit : public QsciScintillaBase {
     bool runLocked_ = false;
     bool setting_ = false;
     bool changed_ = false;
+    int eventDepth_ = 0;
     // The lines that the changes of the current event touched, and whether a drawn line was cut.
     long changedFirstLine_ = -1;
     long changedLastLine_ = -1;
