@@ -94,14 +94,11 @@ class RunPanes final : public PaneAccess {
 
 GenerationLimit AppFrame::DefaultGenerationLimit() {
     // Measured with the program itself (build/bench/gui_bench: a run of 100k two-part and 1M
-    // three-part lines of about 35 bytes): the panes hold about 280 bytes of memory per line, the
-    // bytes kept for the save and read-back included, and a set's peak is hardly higher, as its
-    // text is decoded and taken in by parts. Per byte of a long line it is at most about four (two
-    // in the document, one kept, one in the set's text). With these limits on each output two full
-    // panes take about 3 GB, which leaves an 8 GB machine room for everything else. Time bounds it
-    // as well: a pane takes in 3 to 4 us a line, so a full output fills for 15 to 20 s (the window
-    // stays usable meanwhile), and every keystroke in such a pane saves the whole of it, which
-    // takes over a second at 5M lines.
+    // three-part lines of about 35 bytes): the panes hold about 90 bytes of memory per line, and a
+    // run peaks at about 270 per output line while the worker holds the text it hands over. With
+    // these limits on each output two full panes hold about 1 GB and peak near 3 GB. Time bounds
+    // it more: every keystroke in a pane saves the whole of it, about 0.2 s per million lines for
+    // the conversion and the write, so over a second at 5M lines.
     GenerationLimit limit;
     limit.maxLines = 5'000'000;
     limit.maxBytes = 256ull * 1024 * 1024;
@@ -224,7 +221,6 @@ bool AppFrame::BuildAndShow() {
     windowSystem_->SetFileWriter([this](int pane, const Text& path, const Text& text) {
         store_->WriteAndReport(pane, path, text);
     });
-    windowSystem_->SetFillProgress([this](qsizetype lines) { OnFillProgress(lines); });
     endHandler_ = [this] { store_->ReleaseCategoryFiles(); };
     handlers_ = std::make_unique<WindowHandlers>(
         *window_, *windowSystem_, *store_, [this] { StartGeneration(); }, Utf8(kMakersPageUrl));
@@ -481,7 +477,6 @@ void AppFrame::StartGeneration() {
     runPercent_ = -1;
     combined_ = 0;
     planned_ = 0;
-    filled_ = 0;
     progressDelay_.start();
 
     GenerateOptions options;
@@ -531,25 +526,9 @@ void AppFrame::OnProgress(unsigned runId, std::uint64_t done, std::uint64_t plan
     UpdateProgress();
 }
 
-void AppFrame::OnFillProgress(qsizetype lines) {
-    if (!runActive_ || lines <= 0) {
-        return;
-    }
-    filled_ += static_cast<std::uint64_t>(lines);
-    UpdateProgress();
-}
-
 void AppFrame::UpdateProgress() {
-    // Measured, a pane takes some 60 times longer to take in a line than the generator to make
-    // it: the panes' filling is nearly all of a large run.
-    constexpr std::uint64_t kCombineShare = 5;
-    constexpr std::uint64_t kFillShare = 100 - kCombineShare;
-    int percent = 0;
-    if (planned_ > 0) {
-        const std::uint64_t done = std::min(combined_, planned_) * kCombineShare +
-                                   std::min(filled_, planned_) * kFillShare;
-        percent = static_cast<int>(done / planned_);
-    }
+    const int percent =
+        planned_ > 0 ? static_cast<int>(std::min(combined_, planned_) * 100 / planned_) : 0;
     if (percent == runPercent_ || !window_) {
         return;
     }
@@ -591,14 +570,6 @@ void AppFrame::CancelRun() {
     // call that only this thread could run.
     channel_.Shut();
     worker_.Join();
-    // A fill that the worker no longer waits for stays as far as it got, unreported.
-    if (window_) {
-        for (int pane = 1; pane <= kPaneCount; ++pane) {
-            if (PaneEdit* edit = window_->Pane(pane)) {
-                edit->CancelFill();
-            }
-        }
-    }
     const bool wasActive = runActive_;
     runActive_ = false;
     ++runId_;

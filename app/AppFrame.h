@@ -128,7 +128,6 @@ class AppFrame : public QObject {
     void ShowFilesAfterRun();
     void OnWindowClosing();
     void OnProgress(unsigned runId, std::uint64_t done, std::uint64_t planned);
-    void OnFillProgress(qsizetype lines);
     void UpdateProgress();
     // `outOfMemory` holds the size of the allocation that failed (0 when unknown).
     void OnRunFinished(unsigned runId, GenerationResult result,
@@ -175,10 +174,9 @@ class AppFrame : public QObject {
     // The latest progress of the active run, -1 before any; shown once the run has lasted long
     // enough for progress to be worth showing.
     int runPercent_ = -1;
-    // The run's lines so far: made by the generator, planned, and put into the panes.
+    // The run's lines so far: made by the generator, and planned.
     std::uint64_t combined_ = 0;
     std::uint64_t planned_ = 0;
-    std::uint64_t filled_ = 0;
     QTimer progressDelay_;
 };
 

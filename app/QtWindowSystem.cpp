@@ -1,9 +1,10 @@
 #include "app/QtWindowSystem.h"
 
-#include <QTextDocument>
 #include <QThread>
 #include <QUrl>
 #include <memory>
+#include <new>
+#include <string>
 
 #include "app/TextCodec.h"
 #include "behaviour/UiCallChannel.h"
@@ -21,116 +22,72 @@ QtWindowSystem::QtWindowSystem(MainWindow& window, Desktop& desktop, UiCallChann
     : window_(window), desktop_(desktop), channel_(channel), worker_(worker) {}
 
 Text QtWindowSystem::GetPaneText(int pane) {
-    QString raw;
-    std::shared_ptr<const Text> exact;
+    std::string utf8;
+    bool outOfMemory = false;
     // On a shut channel (the window is closing) the read gives the empty text.
     channel_.Call([&] {
         if (PaneEdit* edit = window_.Pane(pane)) {
-            exact = edit->ExactBytes();
-            if (!exact) {
-                raw = edit->RawText();
+            try {
+                utf8 = edit->Utf8Text();
+            } catch (const std::bad_alloc&) {
+                outOfMemory = true;  // thrown here, not through the UI thread's event loop
             }
         }
     });
-    if (exact) {
-        return *exact;
+    if (outOfMemory) {
+        throw std::bad_alloc();
     }
-    return TextCodec::FromPaneText(std::move(raw));
+    return TextCodec::FromPaneText(utf8);
 }
-
-namespace {
-
-// A worker's set decodes its text in parts, cut after an LF, and the pane takes in the first part
-// while the worker decodes the next: the fill, by far the longest step, starts at once. The first
-// part is small so that it starts soon; the others large, so that few calls reach the UI thread.
-constexpr std::size_t kFirstPartBytes = 64 * 1024;
-constexpr std::size_t kPartBytes = 4 * 1024 * 1024;
-
-// The end of the part of `bytes` that begins at `start`: after the first LF at or beyond
-// `start + size`, or the end.
-std::size_t PartEnd(std::string_view bytes, std::size_t start, std::size_t size) {
-    if (bytes.size() - start <= size) {
-        return bytes.size();
-    }
-    const std::size_t newline = bytes.find('\n', start + size);
-    return newline == std::string_view::npos ? bytes.size() : newline + 1;
-}
-
-}  // namespace
 
 void QtWindowSystem::SetPaneText(int pane, Text text) {
+    const std::string utf8 = TextCodec::ToPaneText(text);
+    Text().swap(text);
     if (QThread::currentThread() == window_.thread()) {
-        // The UI thread's own sets (a category load) cannot wait for a fill: one piece.
-        QString decoded = TextCodec::ToPaneText(text);
-        Text().swap(text);
-        channel_.Call([&] {
-            if (PaneEdit* edit = window_.Pane(pane)) {
-                edit->SetText(std::move(decoded));
-            }
-        });
+        // The UI thread's own sets (a category load) go in at once.
+        PaneEdit* edit = window_.Pane(pane);
+        if (edit != nullptr && !edit->SetText(utf8)) {
+            throw std::bad_alloc();
+        }
         return;
     }
 
-    const std::string_view bytes(text.data(), TextCodec::PaneTextLength(text));
-    std::size_t partEnd = PartEnd(bytes, 0, kFirstPartBytes);
-    QString part = TextCodec::ToPaneText(bytes.substr(0, partEnd));
-    QThread* const worker = QThread::currentThread();
-    const auto filled = channel_.MakeLatch();
-    std::unique_ptr<QTextDocument> oldDocument;
-    unsigned fill = 0;
+    // A worker's set takes its text into a new document on the worker; the UI thread only shows
+    // it, one short step however long the text.
+    const PaneEdit::Shape shape = PaneEdit::Measure(utf8);
+    std::unique_ptr<PaneEdit::Loader> loader;
+    bool outOfMemory = false;
     channel_.Call([&] {
         if (PaneEdit* edit = window_.Pane(pane)) {
-            PaneEdit::FillStart start = edit->BeginFill(
-                part, [this, filled] { channel_.Release(filled); }, fillProgress_,
-                partEnd < bytes.size());
-            fill = start.fill;
-            oldDocument = std::move(start.oldDocument);
-            // Deleting a million lines takes the better part of 100 ms: here, not there.
-            oldDocument->moveToThread(worker);
+            loader = edit->NewLoader();
+            outOfMemory = !loader;
         }
     });
-    oldDocument.reset();
-    if (fill == 0) {
-        return;
+    if (outOfMemory) {
+        throw std::bad_alloc();
     }
-    // What a read of the new content will give, worked out part by part while the UI thread fills
-    // the pane: the text as the document splits it, every break as CR LF.
-    auto exact = std::make_shared<Text>();
-    exact->reserve(bytes.size());
-    while (true) {
-        exact->append(TextCodec::FromPaneText(std::as_const(part)));
-        if (partEnd == bytes.size()) {
-            break;
-        }
-        const std::size_t partStart = partEnd;
-        partEnd = PartEnd(bytes, partStart, kPartBytes);
-        part = TextCodec::ToPaneText(bytes.substr(partStart, partEnd - partStart));
-        const bool last = partEnd == bytes.size();
-        if (!channel_.Call([&] {
-                if (PaneEdit* edit = window_.Pane(pane)) {
-                    edit->AppendFill(fill, part, last);
-                }
-            })) {
-            return;
-        }
+    if (!loader) {
+        return;  // the window is closing
     }
-    part = QString();
-    Text().swap(text);
-    if (!channel_.Wait(filled)) {
-        return;
+    if (!loader->Load(utf8)) {
+        throw std::bad_alloc();
     }
+    // A worker's set leaves its save's write to the worker, which holds the bytes already.
     ReportedSet reported;
     reported.pane = pane;
-    std::shared_ptr<const Text> exactBytes = std::move(exact);
     channel_.Call([&] {
         if (PaneEdit* edit = window_.Pane(pane)) {
             reportedSet_ = &reported;
-            edit->FinishFill(fill, exactBytes);
+            edit->SetLoaded(std::move(loader), shape);
             reportedSet_ = nullptr;
         }
     });
+    if (reported.paths.empty()) {
+        return;
+    }
+    const Text bytes = TextCodec::FromPaneText(utf8);
     for (const Text& path : reported.paths) {
-        WriteFile(pane, path, *exactBytes);
+        WriteFile(pane, path, bytes);
         morvelin::CloseAllFiles();
     }
 }

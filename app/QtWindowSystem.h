@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QtGlobal>
 #include <functional>
 #include <vector>
 
@@ -14,12 +13,8 @@ class WorkerThread;
 
 // The window-system operations on the real main window. Pane reads and sets from a worker travel
 // through the UI call channel; their GB18030 conversion runs on the calling thread, so that only
-// the widget call itself occupies the UI thread.
-//
-// A worker's set fills the pane in steps while the worker waits and the UI thread goes on serving
-// the window. Meanwhile the worker works out the exact bytes that a read of the new content gives;
-// the pane keeps them, so the set's save and the read-back need not read the document again. The
-// save's write itself is handed back to the waiting worker (see WriteFile).
+// the pane's own copy of the text occupies the UI thread. A worker's set also writes its save on
+// the worker, from the set's own bytes (see SavePane).
 class QtWindowSystem : public WindowSystem {
   public:
     QtWindowSystem(MainWindow& window, Desktop& desktop, UiCallChannel& channel,
@@ -39,11 +34,6 @@ class QtWindowSystem : public WindowSystem {
     using FileWriter = std::function<void(int pane, const Text& path, const Text& text)>;
     void SetFileWriter(FileWriter writer) { fileWriter_ = std::move(writer); }
 
-    // Told on the UI thread of every step of a worker's set, with the lines it put in.
-    void SetFillProgress(std::function<void(qsizetype lines)> progress) {
-        fillProgress_ = std::move(progress);
-    }
-
     void SetLabelText(const QString& label, const QString& text) override;
     void ShowMessageBox(const QString& text, const QString& caption,
                         Desktop::Icon icon = Desktop::Icon::None) override;
@@ -59,7 +49,6 @@ class QtWindowSystem : public WindowSystem {
     Desktop& desktop_;
     UiCallChannel& channel_;
     WorkerThread& worker_;
-    std::function<void(qsizetype)> fillProgress_;
     FileWriter fileWriter_;
     // The set being reported and the paths its worker is to write; UI thread only.
     struct ReportedSet {

@@ -12,12 +12,6 @@ namespace {
 
 constexpr const char* kCodecName = "GB18030";
 
-constexpr char16_t kParagraphSeparator = u'\u2029';
-constexpr char16_t kLineSeparator = u'\u2028';
-// A text document takes these as paragraph breaks when they are inserted.
-constexpr char16_t kBeginningOfFrame = u'\uFDD0';
-constexpr char16_t kEndOfFrame = u'\uFDD1';
-
 // Decodes a whole text. The decoder holds an unfinished sequence at the end back, waiting for bytes
 // that never come; a line break fed after it makes it give that sequence out as U+FFFD, as every
 // other invalid byte, instead of dropping it. The break itself is not part of the text.
@@ -30,6 +24,40 @@ QString DecodeWhole(QByteArrayView bytes) {
     }
     decoded += tail;
     return decoded;
+}
+
+// Writes every line break of `bytes` (UTF-8 or GB18030: neither has CR or LF inside a multi-byte
+// character) as CR LF. Rewrites only where a lone CR or LF is found.
+void UseCrLfBreaks(std::string& bytes) {
+    const auto lone = [&](std::size_t i) {
+        return bytes[i] == '\n' || !(i + 1 < bytes.size() && bytes[i + 1] == '\n');
+    };
+    std::size_t i = bytes.find_first_of("\r\n");
+    while (i != std::string::npos && !lone(i)) {
+        i = bytes.find_first_of("\r\n", i + 2);
+    }
+    if (i == std::string::npos) {
+        return;
+    }
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 16 + 2);
+    out.append(bytes, 0, i);
+    for (; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n') {
+            out += c;
+            continue;
+        }
+        out += "\r\n";
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            ++i;
+        }
+    }
+    bytes.swap(out);
+}
+
+std::string ToString(const QByteArray& bytes) {
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 }  // namespace
@@ -62,7 +90,7 @@ Text TextCodec::Encode(const QString& text) {
     return Text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-QString TextCodec::ToPaneText(const Text& text) {
+std::string TextCodec::ToPaneText(const Text& text) {
     return ToPaneText(std::string_view(text.data(), PaneTextLength(text)));
 }
 
@@ -71,94 +99,25 @@ std::size_t TextCodec::PaneTextLength(const Text& text) {
     return std::min(text.size(), std::strlen(text.c_str()));
 }
 
-QString TextCodec::ToPaneText(std::string_view bytes) {
-    QString decoded =
-        DecodeWhole(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-
-    // CR LF and a lone CR become '\n' in place: the text only shrinks, and a pane of several
-    // hundred megabytes must not be held twice.
-    QChar* data = decoded.data();
-    const qsizetype n = decoded.size();
-    qsizetype out = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        if (data[i] == u'\r') {
-            data[out++] = u'\n';
-            if (i + 1 < n && data[i + 1] == u'\n') {
-                ++i;
-            }
-        } else {
-            data[out++] = data[i];
-        }
+std::string TextCodec::ToPaneText(std::string_view bytes) {
+    if (bytes.empty()) {
+        return {};
     }
-    decoded.truncate(out);
-    return decoded;
+    std::string utf8 = ToString(
+        DecodeWhole(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()))).toUtf8());
+    UseCrLfBreaks(utf8);
+    return utf8;
 }
 
-Text TextCodec::FromPaneText(const QString& rawText) {
-    // Encoded in large pieces straight into the result, '\n' going through the encoder as the
-    // single byte 0x0A (which no multi-byte GB18030 character contains) and widened to CR LF on
-    // the way out. One encoder call per line would cost more than the encoding itself.
+Text TextCodec::FromPaneText(std::string_view utf8) {
+    if (utf8.empty()) {
+        return {};
+    }
     QStringEncoder encoder(kCodecName);
-    const QStringView raw(rawText);
-    const qsizetype n = raw.size();
-    Text result;
-    result.reserve(static_cast<std::size_t>(n) + static_cast<std::size_t>(n / 8) + 64);
-    QByteArray buffer;
-    const auto appendPiece = [&](QStringView piece) {
-        if (piece.isEmpty()) {
-            return;
-        }
-        buffer.resize(encoder.requiredSpace(piece.size()));
-        const char* p = buffer.constData();
-        const char* const end = encoder.appendToBuffer(buffer.data(), piece);
-        while (p != end) {
-            const auto* newline =
-                static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-            if (newline == nullptr) {
-                result.append(p, static_cast<std::size_t>(end - p));
-                break;
-            }
-            result.append(p, static_cast<std::size_t>(newline - p));
-            result.append("\r\n");
-            p = newline + 1;
-        }
-    };
-
-    constexpr qsizetype kPiece = 64 * 1024;
-    qsizetype pieceStart = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = raw[i].unicode();
-        // The breaks other than '\n': what the document separates paragraphs and lines with, and
-        // what it turns into a paragraph break when a text is inserted.
-        const bool otherBreak = c == kParagraphSeparator || c == kLineSeparator || c == u'\r' ||
-                                c == kBeginningOfFrame || c == kEndOfFrame;
-        if (otherBreak) {
-            appendPiece(raw.sliced(pieceStart, i - pieceStart));
-            result.append("\r\n");
-            if (c == u'\r' && i + 1 < n && raw[i + 1] == u'\n') {
-                ++i;
-            }
-            pieceStart = i + 1;
-        } else if (i - pieceStart >= kPiece && !QChar::isLowSurrogate(c)) {
-            appendPiece(raw.sliced(pieceStart, i - pieceStart));
-            pieceStart = i;
-        }
-    }
-    appendPiece(raw.sliced(pieceStart));
-    return result;
-}
-
-Text TextCodec::FromPaneText(QString&& rawText) {
-    // A text of its own (as toRawText gives) can take '\n' for its paragraph separators in place,
-    // so that it encodes in large pieces too.
-    if (rawText.isDetached()) {
-        for (QChar& c : rawText) {
-            if (c == kParagraphSeparator) {
-                c = u'\n';
-            }
-        }
-    }
-    return FromPaneText(std::as_const(rawText));
+    Text bytes = ToString(
+        encoder.encode(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))));
+    UseCrLfBreaks(bytes);
+    return bytes;
 }
 
 }  // namespace morvelin

@@ -8,8 +8,9 @@
 
 namespace morvelin {
 
-// Where a Text (GB18030 bytes, lines ended by CR LF) meets Qt. Each call makes its own decoder or
-// encoder, so both may run on any thread at once.
+// Where a Text (GB18030 bytes, lines ended by CR LF) meets Qt and the panes. Each call makes its
+// own decoder or encoder, so all may run on any thread at once. The panes hold UTF-8 with lines
+// ended by CR LF; the conversion between that and a Text is done here and nowhere else.
 class TextCodec {
   public:
     // False when this Qt build cannot convert GB18030; checked once at start-up.
@@ -20,21 +21,16 @@ class TextCodec {
     // Text to bytes; every character has a GB18030 form, so nothing is lost.
     static Text Encode(const QString& text);
 
-    // What a pane is set to: the text up to its first NUL byte, with CR LF, a lone CR and a lone LF
-    // each turned into one '\n', the line break a text document understands.
-    static QString ToPaneText(const Text& text);
+    // What a pane is set to: the text up to its first NUL byte, as UTF-8, with CR LF, a lone CR
+    // and a lone LF each written as CR LF. Invalid bytes become U+FFFD.
+    static std::string ToPaneText(const Text& text);
     // The bytes of a set that ToPaneText takes: those before the first NUL.
     static std::size_t PaneTextLength(const Text& text);
-    // ToPaneText of bytes that hold no NUL. Pieces of a text cut after an LF decode to the pieces
-    // of the whole text's result: no character and no CR LF spans such a cut.
-    static QString ToPaneText(std::string_view bytes);
-    // What a pane is read as: the document's raw text with every paragraph or line separator (and
-    // any '\n' or '\r' that got in) written as CR LF. The frame marks U+FDD0 and U+FDD1 count as
-    // breaks too, as a document turns them into paragraph breaks: so for a text that was set,
-    // this gives exactly what a read of the pane will give once it holds the text.
-    static Text FromPaneText(const QString& rawText);
-    // The same, faster, for a text that the caller gives up (it may be changed in place).
-    static Text FromPaneText(QString&& rawText);
+    // ToPaneText of bytes that hold no NUL.
+    static std::string ToPaneText(std::string_view bytes);
+    // What a pane is read as: its UTF-8 text in GB18030, every line break (a lone CR or LF too)
+    // written as CR LF.
+    static Text FromPaneText(std::string_view utf8);
 
     // Plain text for the clipboard, a message box or a label: decoded, line breaks kept as they
     // are.

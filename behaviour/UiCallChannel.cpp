@@ -53,33 +53,6 @@ bool UiCallChannel::Call(const std::function<void()>& task) {
     return pending->done;
 }
 
-class UiCallChannel::Latch {
-  public:
-    bool released = false;
-    unsigned generation = 0;
-};
-
-std::shared_ptr<UiCallChannel::Latch> UiCallChannel::MakeLatch() {
-    auto latch = std::make_shared<Latch>();
-    std::lock_guard guard(mutex_);
-    latch->generation = generation_;
-    return latch;
-}
-
-void UiCallChannel::Release(const std::shared_ptr<Latch>& latch) {
-    std::lock_guard guard(mutex_);
-    latch->released = true;
-    ran_.notify_all();
-}
-
-bool UiCallChannel::Wait(const std::shared_ptr<Latch>& latch) {
-    std::unique_lock lock(mutex_);
-    ran_.wait(lock, [&] { return latch->released || shut_ || latch->generation != generation_; });
-    // Released counts even when a shut follows: what the UI thread handed over by then (a save)
-    // must still be carried out.
-    return latch->released;
-}
-
 void UiCallChannel::Shut() {
     std::lock_guard guard(mutex_);
     if (!shut_) {

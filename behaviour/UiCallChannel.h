@@ -2,7 +2,6 @@
 
 #include <condition_variable>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -41,16 +40,6 @@ class UiCallChannel {
     void Reopen();
 
     bool IsShut() const;
-
-    // Something a worker waits for that the UI thread makes happen later, in its own time (a pane
-    // that fills in steps between other events). A Shut ends the wait too, like that of a call.
-    class Latch;
-    std::shared_ptr<Latch> MakeLatch();
-    // UI thread or any: ends the wait on `latch`, now or before it begins.
-    void Release(const std::shared_ptr<Latch>& latch);
-    // Worker: waits until `latch` is released (true, also when a shut came after) or the channel
-    // is shut before that (false).
-    bool Wait(const std::shared_ptr<Latch>& latch);
 
   private:
     UiLoop& loop_;

@@ -8,7 +8,9 @@
 //   peak_rss_mb            the process's peak resident memory
 //   peak_rss_per_line_b    that peak over the resident memory before the 1M run, per output line
 //   set_plain_text_1m_s    for scale, in the same run: setPlainText of the 1M lines into a bare
-//                          pane of the same size, the one-piece way and the pane's own floor
+//                          QPlainTextEdit of the pane's size
+//   long_line_10mb_s       a program started on a 10 MB line in pane 1 (1 attribute, 1 class):
+//                          start with its load, the generation, and the end
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -64,8 +66,12 @@ class Bench {
         frame_.SetProcessExit([](int) {});
     }
 
+    bool MakeDataFolder() {
+        return folder_.isValid() && QDir(folder_.path()).mkpath(QStringLiteral("data"));
+    }
+
     bool Prepare() {
-        if (!folder_.isValid() || !QDir(folder_.path()).mkpath(QStringLiteral("data"))) {
+        if (!MakeDataFolder()) {
             return false;
         }
         // Category a: 100 x 100 x 10; category b: 1000 x 100 x 10. Lines of about 30 bytes.
@@ -76,6 +82,26 @@ class Bench {
         Write("b-2.txt", Lines("red-long-", 100));
         Write("b-3.txt", Lines("女装", 10));
         return frame_.Start();
+    }
+
+    // Start-up on a 10 MB line in pane 1, its generation and the end sequence; seconds.
+    double LongLine() {
+        std::string line;
+        while (line.size() < 10 * 1024 * 1024) {
+            line += TextCodec::Encode(QString::fromUtf8("连衣裙款式 red long "));
+        }
+        Write("a-1.txt", line + "\r\n");
+        Write("a-2.txt", "attribute\r\n");
+        Write("a-3.txt", TextCodec::Encode(QString::fromUtf8("女装")));
+        QElapsedTimer clock;
+        clock.start();
+        if (!frame_.Start()) {
+            return -1;
+        }
+        frame_.Window()->repaint();
+        Generate();
+        frame_.End(0);
+        return clock.nsecsElapsed() / 1e9;
     }
 
     // Click to the end of the run (its saves included) and the window painted; seconds.
@@ -99,7 +125,7 @@ class Bench {
     double Keystroke() {
         PaneEdit& pane = *frame_.Window()->Pane(5);
         pane.setFocus();
-        pane.moveCursor(QTextCursor::End);
+        pane.MoveToEnd();
         std::vector<double> times;
         for (int i = 0; i < 7; ++i) {
             QElapsedTimer clock;
@@ -109,6 +135,10 @@ class Bench {
         }
         std::sort(times.begin(), times.end());
         return times[times.size() / 2];
+    }
+
+    qint64 FileSize(const char* name) const {
+        return QFile(folder_.filePath(QStringLiteral("data/") + QString::fromUtf8(name))).size();
     }
 
     std::string FileText(const char* name) const {
@@ -121,10 +151,6 @@ class Bench {
     }
 
     QSize PaneSize() const { return frame_.Window()->Pane(5)->size(); }
-
-    qint64 FileSize(const char* name) const {
-        return QFile(folder_.filePath(QStringLiteral("data/") + QString::fromUtf8(name))).size();
-    }
 
   private:
     void Write(const char* name, const std::string& bytes) {
@@ -188,11 +214,18 @@ int main(int argc, char* argv[]) {
     QPlainTextEdit bare;
     bare.resize(bench.PaneSize());
     bare.show();
-    const QString lines = TextCodec::ToPaneText(bench.FileText("b-5.txt"));
+    const QString lines = TextCodec::Decode(bench.FileText("b-5.txt"));
     QElapsedTimer clock;
     clock.start();
     bare.setPlainText(lines);
     bare.repaint();
     std::printf("set_plain_text_1m_s: %.3f\n", clock.nsecsElapsed() / 1e9);
+    std::fflush(stdout);
+
+    Bench longLine;
+    if (!longLine.MakeDataFolder()) {
+        return 1;
+    }
+    std::printf("long_line_10mb_s: %.3f\n", longLine.LongLine());
     return 0;
 }

@@ -29,9 +29,10 @@ ensure_packages() {
 BUILD_PACKAGES=(
     cmake make g++ pkg-config clang-format
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev libqscintilla2-qt6-dev
     fonts-wqy-microhei
     xvfb xauth xdotool imagemagick desktop-file-utils
+    ibus ibus-libpinyin dbus-daemon inotify-tools
 )
 
 # What the Windows build of the non-GUI layers and its test run under Wine need.

@@ -1,253 +1,422 @@
 #include "ui/PaneEdit.h"
 
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
-#include <QPalette>
-#include <QPlainTextDocumentLayout>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <deque>
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <new>
+
+// The engine's interface for filling a document off the UI thread, as SCI_CREATELOADER gives it: a
+// document that no view shows yet, so any one thread may add to it. Declared here under the
+// engine's own name, as QScintilla does not install the engine's header that has it.
+class ILoader {
+  public:
+    virtual int Release() = 0;
+    virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
+    virtual void* ConvertToDocument() = 0;
+
+  protected:
+    ~ILoader() = default;
+};
 
 namespace morvelin {
 
 namespace {
 
-// A fill step inserts pieces of this many lines until it has used its share of the UI thread's
-// time. Measured on a 2-core machine at about 4 us a line: every piece costs the document a fixed
-// overhead on top (with 256-line pieces the fill took some 30 % longer than one setPlainText),
-// while a piece of 2048 lines stays under 10 ms, so a step holds the window up for 20 ms or so.
-constexpr int kPieceLines = 2048;
-constexpr qint64 kStepBudgetMs = 12;
+using Sci = QsciScintillaBase;
+
+QString Utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// Scintilla's key definitions: the key in the low word, the modifiers above.
+constexpr unsigned long KeyDefinition(int key, int modifiers) {
+    return static_cast<unsigned long>(key) | (static_cast<unsigned long>(modifiers) << 16);
+}
+
+// The engine's line commands and zoom that a plain text box has not: a keystroke does what it did.
+constexpr unsigned long kForeignKeys[] = {
+    KeyDefinition('L', Sci::SCMOD_CTRL),
+    KeyDefinition('L', Sci::SCMOD_CTRL | Sci::SCMOD_SHIFT),
+    KeyDefinition('T', Sci::SCMOD_CTRL),
+    KeyDefinition('T', Sci::SCMOD_CTRL | Sci::SCMOD_SHIFT),
+    KeyDefinition('D', Sci::SCMOD_CTRL),
+    KeyDefinition('U', Sci::SCMOD_CTRL),
+    KeyDefinition('U', Sci::SCMOD_CTRL | Sci::SCMOD_SHIFT),
+    KeyDefinition(Sci::SCK_ADD, Sci::SCMOD_CTRL),
+    KeyDefinition(Sci::SCK_SUBTRACT, Sci::SCMOD_CTRL),
+    KeyDefinition(Sci::SCK_DIVIDE, Sci::SCMOD_CTRL),
+};
+
+// The style of what lies beyond kLongLineBytes in a line: measured and drawn as nothing.
+constexpr unsigned long kBeyondDrawnStyle = 1;
+
+// What the pane hears of its document: text in and out.
+constexpr unsigned long kModificationEvents = Sci::SC_MOD_INSERTTEXT | Sci::SC_MOD_DELETETEXT;
+
+// NUL and SUB never go into a pane: a data file's text ends at the first of them.
+bool IsCutCharacter(QChar c) {
+    return c == QChar(0) || c == QChar(0x1A);
+}
 
 }  // namespace
 
-struct PaneEdit::Fill {
-    unsigned id = 0;
-    // The parts still to go in, each shared with the setter, which may read it on its own thread
-    // meanwhile; `next` is the position in the first.
-    std::deque<QString> parts;
-    qsizetype next = 0;
-    bool more = false;
-    bool complete = false;
-    std::function<void()> filled;
-    std::function<void(qsizetype)> progress;
-};
-
 PaneEdit::PaneEdit(const QString& objectName, bool wrap, const QColor& background, QWidget* parent)
-    : QPlainTextEdit(parent) {
+    : QsciScintillaBase(parent), wrap_(wrap), background_(background) {
     setObjectName(objectName);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setLineWidth(1);
-    setTabChangesFocus(true);
     setFocusPolicy(Qt::StrongFocus);
-    setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
 
-    QPalette pal = palette();
-    pal.setColor(QPalette::Base, background);
-    // The selection shows only while the pane has the focus: unfocused, it is drawn as plain text.
-    pal.setColor(QPalette::Inactive, QPalette::Highlight, background);
-    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                 pal.color(QPalette::Active, QPalette::Text));
-    setPalette(pal);
-    setBackgroundVisible(false);
+    SetUpDocument();
+    SendScintilla(SCI_SETPASTECONVERTENDINGS, 1);
+    // Plain text: no margins, no folding, no styling, no menu of the engine's own.
+    for (unsigned long margin = 0; margin < 5; ++margin) {
+        SendScintilla(SCI_SETMARGINWIDTHN, margin, 0L);
+    }
+    SendScintilla(SCI_SETMARGINLEFT, 0UL, 2L);
+    SendScintilla(SCI_SETMARGINRIGHT, 0UL, 2L);
+    SendScintilla(SCI_USEPOPUP, SC_POPUP_NEVER);
+    for (unsigned long key : kForeignKeys) {
+        SendScintilla(SCI_CLEARCMDKEY, key);
+    }
+    SendScintilla(SCI_SETMODEVENTMASK, kModificationEvents);
+    SendScintilla(SCI_SETSCROLLWIDTH, 1);
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
+    // Laid out lines are kept for the visible page only: a pane of a million lines must not keep a
+    // layout per line.
+    SendScintilla(SCI_SETLAYOUTCACHE, SC_CACHE_PAGE);
+    SendScintilla(SCI_SETWRAPVISUALFLAGS, SC_WRAPVISUALFLAG_NONE);
+    ApplyWrap({});
+    ApplyFont();
 
-    // A real timer with interval 0, not a queued call: the UI thread's other events get their turn
-    // between two steps.
-    fillTimer_.setInterval(0);
-    connect(&fillTimer_, &QTimer::timeout, this, &PaneEdit::FillStep);
-
-    // textChanged also fires for changes that leave the text as it was (a format change), and a
-    // set goes through SetText or a fill, which report on their own; only edits by the user pass
-    // here.
-    connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!setting_ && !fill_) {
-            exactBytes_.reset();
-            Q_EMIT paneTextChanged();
-        }
-    });
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+                OnModified(position, type, length);
+            });
 }
 
-PaneEdit::~PaneEdit() {
-    // A setter that still waits must not wait for a pane that is gone.
-    if (fill_ && fill_->filled) {
-        fill_->filled();
+PaneEdit::Shape PaneEdit::Measure(std::string_view text) {
+    Shape shape;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto* newline =
+            static_cast<const char*>(std::memchr(text.data() + start, '\n', text.size() - start));
+        if (newline == nullptr) {
+            shape.longestLine = std::max(shape.longestLine, text.size() - start);
+            break;
+        }
+        const auto end = static_cast<std::size_t>(newline - text.data());
+        shape.longestLine = std::max(shape.longestLine, end - start);
+        ++shape.lines;
+        start = end + 1;
+    }
+    return shape;
+}
+
+PaneEdit::Loader::~Loader() {
+    if (engine_ != nullptr) {
+        static_cast<ILoader*>(engine_)->Release();
     }
 }
 
-void PaneEdit::SetText(QString text) {
-    CancelFill();
-    exactBytes_.reset();
+bool PaneEdit::Loader::Load(std::string_view utf8) {
+    return utf8.empty() ||
+           static_cast<ILoader*>(engine_)->AddData(
+               utf8.data(), static_cast<std::ptrdiff_t>(utf8.size())) == SC_STATUS_OK;
+}
+
+std::unique_ptr<PaneEdit::Loader> PaneEdit::NewLoader() {
+    void* engine = nullptr;
+    try {
+        // No room reserved: the text's memory is taken, and touched, by the thread that loads it.
+        engine = reinterpret_cast<void*>(
+            SendScintilla(SCI_CREATELOADER, 0UL, SC_DOCUMENTOPTION_DEFAULT));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    if (engine == nullptr) {
+        return nullptr;
+    }
+    return std::unique_ptr<Loader>(new Loader(engine));
+}
+
+void PaneEdit::SetLoaded(std::unique_ptr<Loader> loader, Shape shape) {
+    EndComposition();
     setting_ = true;
-    setPlainText(text);
-    text = QString();
+    changed_ = false;
+    // Not wrapped while the document comes in when it holds a long line, so the engine never lays
+    // that line out wrapped.
+    ApplyWrap(shape);
+    void* document = static_cast<ILoader*>(loader->engine_)->ConvertToDocument();
+    loader->engine_ = nullptr;
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, document);
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, document);  // the pane holds it now
+    SetUpDocument();
+    cutLines_ = false;
+    if (shape.longestLine > kLongLineBytes) {
+        LimitDrawnLines(0, SendScintilla(SCI_GETLINECOUNT) - 1);
+    }
+    ApplyReadOnly();
     setting_ = false;
     Q_EMIT paneTextChanged();
 }
 
-PaneEdit::FillStart PaneEdit::BeginFill(QString text, std::function<void()> filled,
-                                        std::function<void(qsizetype lines)> progress, bool more) {
-    CancelFill();
-    exactBytes_.reset();
-
-    // A fresh document: setPlainText on the old one would clear it first, and both that and the
-    // one-piece insert hold the UI thread for the whole text.
-    auto* fresh = new QTextDocument(this);
-    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
-    fresh->setDefaultFont(font());
-    fresh->setDocumentMargin(document()->documentMargin());
-    fresh->setUndoRedoEnabled(false);
-
-    FillStart start;
-    start.oldDocument.reset(document());
-    // The text control deletes a document it owns when another is set; this one is the caller's.
-    start.oldDocument->setParent(nullptr);
-    setting_ = true;
-    setDocument(fresh);
-    setting_ = false;
-
-    fill_ = std::make_unique<Fill>();
-    fill_->id = ++lastFill_;
-    if (!text.isEmpty()) {
-        fill_->parts.push_back(std::move(text));
+bool PaneEdit::SetText(std::string_view utf8) {
+    std::unique_ptr<Loader> loader = NewLoader();
+    if (!loader || !loader->Load(utf8)) {
+        return false;
     }
-    fill_->more = more;
-    fill_->filled = std::move(filled);
-    fill_->progress = std::move(progress);
-    start.fill = fill_->id;
-    UpdateReadOnly();
-    if (fill_->parts.empty()) {
-        FillStep();
-    } else {
-        fillTimer_.start();
-    }
-    return start;
+    SetLoaded(std::move(loader), Measure(utf8));
+    return true;
 }
 
-void PaneEdit::AppendFill(unsigned fill, QString text, bool last) {
-    if (!fill_ || fill_->id != fill || fill_->complete || !fill_->more) {
-        return;
-    }
-    if (!text.isEmpty()) {
-        fill_->parts.push_back(std::move(text));
-    }
-    fill_->more = !last;
-    if (!fillTimer_.isActive()) {
-        fillTimer_.start();
-    }
+void PaneEdit::SetUpDocument() {
+    SendScintilla(SCI_SETCODEPAGE, SC_CP_UTF8);
+    SendScintilla(SCI_SETEOLMODE, SC_EOL_CRLF);
+    // A loaded document comes without undo.
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
 }
 
-void PaneEdit::FillStep() {
-    if (!fill_ || fill_->complete) {
-        fillTimer_.stop();
-        return;
+std::string PaneEdit::Utf8Text() const {
+    const auto length = static_cast<std::size_t>(SendScintilla(SCI_GETLENGTH));
+    const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    if (length == 0 || text == nullptr) {
+        return {};
     }
-    QElapsedTimer clock;
-    clock.start();
-    QTextCursor cursor(document());
-    cursor.movePosition(QTextCursor::End);
-    // One edit block per step: the layout and the pane hear of the step's lines once.
-    cursor.beginEditBlock();
-    qsizetype lines = 0;
-    while (!fill_->parts.empty() && clock.elapsed() < kStepBudgetMs) {
-        const QStringView part(std::as_const(fill_->parts.front()));
-        const qsizetype next = fill_->next;
-        qsizetype end = next;
-        int pieceLines = 0;
-        while (end < part.size() && pieceLines < kPieceLines) {
-            const qsizetype newline = part.indexOf(u'\n', end);
-            end = newline < 0 ? part.size() : newline + 1;
-            ++pieceLines;
-        }
-        cursor.insertText(part.sliced(next, end - next).toString());
-        lines += pieceLines;
-        fill_->next = end;
-        if (end == part.size()) {
-            // Only the pane's share: the setter holds its own while it still reads the part.
-            fill_->parts.pop_front();
-            fill_->next = 0;
-        }
+    if (!composing_) {
+        return std::string(text, length);
     }
-    cursor.endEditBlock();
-    if (fill_->progress && lines > 0) {
-        fill_->progress(lines);
-    }
-    if (!fill_->parts.empty()) {
-        return;
-    }
-    fillTimer_.stop();
-    if (fill_->more) {
-        return;  // AppendFill starts the steps again
-    }
-    fill_->complete = true;
-    if (fill_->filled) {
-        auto filled = std::move(fill_->filled);
-        fill_->filled = nullptr;
-        filled();
-    }
-}
-
-void PaneEdit::FinishFill(unsigned fill, std::shared_ptr<const Text> exactBytes) {
-    if (!fill_ || fill_->id != fill || !fill_->complete) {
-        return;
-    }
-    EndFill();
-    exactBytes_ = std::move(exactBytes);
-    Q_EMIT paneTextChanged();
-}
-
-void PaneEdit::CancelFill() {
-    if (!fill_) {
-        return;
-    }
-    auto filled = std::move(fill_->filled);
-    EndFill();
-    if (filled) {
-        filled();
-    }
-}
-
-void PaneEdit::EndFill() {
-    fillTimer_.stop();
-    fill_.reset();
-    setting_ = true;
-    document()->setUndoRedoEnabled(true);
-    document()->setModified(false);
-    setting_ = false;
-    UpdateReadOnly();
-}
-
-QString PaneEdit::RawText() const {
-    return document()->toRawText();
+    // The composition's provisional text sits at its start, between the text around it.
+    const auto start = static_cast<std::size_t>(compositionStart_);
+    const std::size_t composed = length - static_cast<std::size_t>(lengthWithoutComposition_);
+    std::string result(text, start);
+    result.append(text + start + composed, length - start - composed);
+    return result;
 }
 
 void PaneEdit::SetFileReadOnly(bool readOnly) {
     fileReadOnly_ = readOnly;
-    UpdateReadOnly();
+    ApplyReadOnly();
 }
 
 void PaneEdit::SetRunLocked(bool locked) {
     runLocked_ = locked;
-    UpdateReadOnly();
+    ApplyReadOnly();
 }
 
-void PaneEdit::UpdateReadOnly() {
-    const bool readOnly = fileReadOnly_ || runLocked_ || fill_ != nullptr;
-    setReadOnly(readOnly);
+void PaneEdit::ApplyReadOnly() {
+    if (isReadOnly()) {
+        // The engine ignores a composition's events in a read-only pane: end it first.
+        EndComposition();
+    }
     // A read-only pane still lets the user select and copy.
-    if (readOnly) {
-        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    SendScintilla(SCI_SETREADONLY, isReadOnly() ? 1UL : 0UL);
+}
+
+bool PaneEdit::WrapsLines() const {
+    return SendScintilla(SCI_GETWRAPMODE) != SC_WRAP_NONE;
+}
+
+void PaneEdit::LimitDrawnLines(long first, long last) {
+    for (long line = first; line <= last; ++line) {
+        const long start = SendScintilla(SCI_POSITIONFROMLINE, line);
+        const long end = SendScintilla(SCI_GETLINEENDPOSITION, line);
+        if (end - start <= static_cast<long>(kLongLineBytes) && !cutLines_) {
+            continue;
+        }
+        long cut = std::min(end, start + static_cast<long>(kLongLineBytes));
+        // At a character's first byte.
+        while (cut > start && (SendScintilla(SCI_GETCHARAT, cut) & 0xC0) == 0x80) {
+            --cut;
+        }
+        SendScintilla(SCI_STARTSTYLING, start);
+        SendScintilla(SCI_SETSTYLING, cut - start, 0L);
+        if (cut < end) {
+            SendScintilla(SCI_SETSTYLING, end - cut, static_cast<long>(kBeyondDrawnStyle));
+            cutLines_ = true;
+            ApplyWrap({0, static_cast<std::size_t>(end - start)});
+        }
+    }
+}
+
+void PaneEdit::ApplyWrap(Shape shape) {
+    const bool wraps = wrap_ && shape.lines <= kWrapMaxLines && shape.longestLine <= kLongLineBytes;
+    if (wraps != WrapsLines()) {
+        SendScintilla(SCI_SETWRAPMODE, wraps ? SC_WRAP_WORD : SC_WRAP_NONE);
+    }
+    // A pane that does not wrap scrolls sideways. (The engine sets both policies on a change of
+    // wrapping.)
+    setHorizontalScrollBarPolicy(wraps ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+bool PaneEdit::HasSelection() const {
+    return SendScintilla(SCI_GETSELECTIONEMPTY) == 0;
+}
+
+bool PaneEdit::CanUndo() const {
+    return SendScintilla(SCI_CANUNDO) != 0;
+}
+
+void PaneEdit::MoveToEnd() {
+    SendScintilla(SCI_DOCUMENTEND);
+}
+
+void PaneEdit::ApplyFont() {
+    const QFont f = font();
+    const QByteArray family = f.family().toUtf8();
+    SendScintilla(SCI_STYLESETFONT, STYLE_DEFAULT, family.constData());
+    if (f.pointSizeF() > 0) {
+        SendScintilla(SCI_STYLESETSIZEFRACTIONAL, STYLE_DEFAULT,
+                      static_cast<long>(f.pointSizeF() * 100));
+    }
+    SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, background_);
+    SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, QColor(Qt::black));
+    SendScintilla(SCI_STYLECLEARALL);
+    SendScintilla(SCI_STYLESETVISIBLE, kBeyondDrawnStyle, 0L);
+    SendScintilla(SCI_SETSELBACK, 1UL, palette().color(QPalette::Active, QPalette::Highlight));
+    SendScintilla(SCI_SETSELFORE, 1UL,
+                  palette().color(QPalette::Active, QPalette::HighlightedText));
+}
+
+void PaneEdit::OnModified(int position, int type, int length) {
+    if (setting_) {
+        return;
+    }
+    if (inInputMethod_) {
+        // Inside an input-method event only the commit's own characters change the pane; the
+        // provisional text and its removal do not.
+        if (commitInEvent_ && (type & SC_MOD_INSERTTEXT) != 0) {
+            changed_ = true;
+        }
+        return;
+    }
+    changed_ = true;
+    const long first = SendScintilla(SCI_LINEFROMPOSITION, position);
+    const long last = (type & SC_MOD_INSERTTEXT) != 0
+                          ? SendScintilla(SCI_LINEFROMPOSITION, position + length)
+                          : first;
+    changedFirstLine_ = changedFirstLine_ < 0 ? first : std::min(changedFirstLine_, first);
+    changedLastLine_ = std::max(changedLastLine_, last);
+}
+
+void PaneEdit::ReportChange() {
+    if (changedFirstLine_ >= 0) {
+        // Lines may have grown past the drawn length, or shrunk back, or typed text may sit in a
+        // part that is not drawn.
+        const long lastLine = std::min(changedLastLine_, SendScintilla(SCI_GETLINECOUNT) - 1);
+        const long firstLine = changedFirstLine_;
+        changedFirstLine_ = changedLastLine_ = -1;
+        LimitDrawnLines(firstLine, lastLine);
+        if (WrapsLines() && lastLine >= static_cast<long>(kWrapMaxLines)) {
+            ApplyWrap({static_cast<std::size_t>(lastLine) + 1, 0});
+        }
+    }
+    if (changed_ && !setting_) {
+        changed_ = false;
+        Q_EMIT paneTextChanged();
+    }
+}
+
+// Every change made while the pane handles an event is reported once when the event is done: a
+// paste that replaces a selection deletes and inserts, an undo may take several steps. Only the
+// outermost event reports: one that arrives while another is handled (a clipboard read may wait
+// for the window system) could come between the two halves of a paste.
+bool PaneEdit::event(QEvent* event) {
+    ++eventDepth_;
+    const bool handled = QsciScintillaBase::event(event);
+    if (--eventDepth_ == 0) {
+        ReportChange();
+    }
+    return handled;
+}
+
+bool PaneEdit::viewportEvent(QEvent* event) {
+    ++eventDepth_;
+    const bool handled = QsciScintillaBase::viewportEvent(event);
+    if (--eventDepth_ == 0) {
+        ReportChange();
+    }
+    return handled;
+}
+
+void PaneEdit::changeEvent(QEvent* event) {
+    QsciScintillaBase::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange) {
+        ApplyFont();
     }
 }
 
 void PaneEdit::keyPressEvent(QKeyEvent* event) {
-    // Esc belongs to the window (it closes it); the pane must not swallow it.
     if (event->key() == Qt::Key_Escape) {
+        // Esc belongs to the window (it closes it); the pane must not swallow it.
         event->ignore();
         return;
     }
-    QPlainTextEdit::keyPressEvent(event);
+    // Typed control characters, NUL and SUB among them, the engine leaves out by itself.
+    QsciScintillaBase::keyPressEvent(event);
+}
+
+// Tab moves the focus, as in any text box of a dialog; it types nothing. (The engine keeps it.)
+bool PaneEdit::focusNextPrevChild(bool next) {
+    return QWidget::focusNextPrevChild(next);
+}
+
+void PaneEdit::inputMethodEvent(QInputMethodEvent* event) {
+    if (isReadOnly()) {
+        return;
+    }
+    const bool commit = !event->commitString().isEmpty();
+    const bool preedit = !event->preeditString().isEmpty();
+    if (!composing_ && preedit && !commit) {
+        // A composition that starts over a selection replaces it: the selection goes now, as a
+        // change of its own, so that the composition's text is all that the pane holds back.
+        if (HasSelection()) {
+            SendScintilla(SCI_REPLACESEL, "");
+            ReportChange();
+        }
+        compositionStart_ = SendScintilla(SCI_GETCURRENTPOS);
+        lengthWithoutComposition_ = SendScintilla(SCI_GETLENGTH);
+    }
+    inInputMethod_ = true;
+    commitInEvent_ = commit;
+    if (std::any_of(event->commitString().cbegin(), event->commitString().cend(), IsCutCharacter)) {
+        QString kept = event->commitString();
+        kept.removeIf(IsCutCharacter);
+        QInputMethodEvent filtered(event->preeditString(), event->attributes());
+        filtered.setCommitString(kept, event->replacementStart(), event->replacementLength());
+        QsciScintillaBase::inputMethodEvent(&filtered);
+    } else {
+        QsciScintillaBase::inputMethodEvent(event);
+    }
+    inInputMethod_ = false;
+    commitInEvent_ = false;
+    // The engine takes the commit when there is one, else the new provisional text.
+    composing_ = !commit && preedit;
+}
+
+void PaneEdit::EndComposition() {
+    if (!composing_) {
+        return;
+    }
+    // An event without text takes the provisional text out; the input method drops its own.
+    QInputMethodEvent empty;
+    inInputMethod_ = true;
+    QsciScintillaBase::inputMethodEvent(&empty);
+    inInputMethod_ = false;
+    composing_ = false;
+    if (hasFocus()) {
+        QGuiApplication::inputMethod()->reset();
+    }
 }
 
 void PaneEdit::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -255,7 +424,47 @@ void PaneEdit::mouseDoubleClickEvent(QMouseEvent* event) {
         Q_EMIT doubleClicked();
     }
     // The handler has returned (its box closed): now the pane selects the word as usual.
-    QPlainTextEdit::mouseDoubleClickEvent(event);
+    QsciScintillaBase::mouseDoubleClickEvent(event);
+}
+
+void PaneEdit::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu of a text box on a Chinese desktop.
+    QMenu menu(this);
+    const bool editable = !isReadOnly();
+    const bool selection = HasSelection();
+    const auto add = [&](const char* caption, unsigned int command, bool enabled) {
+        QAction* action = menu.addAction(Utf8(caption));
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, [this, command] { SendScintilla(command); });
+    };
+    add("撤消(&U)", SCI_UNDO, editable && CanUndo());
+    menu.addSeparator();
+    add("剪切(&T)", SCI_CUT, editable && selection);
+    add("复制(&C)", SCI_COPY, selection);
+    add("粘贴(&P)", SCI_PASTE, editable && SendScintilla(SCI_CANPASTE) != 0);
+    add("删除(&D)", SCI_CLEAR, editable && selection);
+    menu.addSeparator();
+    add("全选(&A)", SCI_SELECTALL, SendScintilla(SCI_GETLENGTH) > 0);
+    menu.exec(event->globalPos());
+}
+
+// What a paste or a drop brings in, without NUL and SUB: the engine would otherwise end the text
+// at a NUL.
+QByteArray PaneEdit::fromMimeData(const QMimeData* source, bool& rectangular) const {
+    QByteArray text = QsciScintillaBase::fromMimeData(source, rectangular);
+    text.removeIf([](char c) { return c == '\0' || c == '\x1A'; });
+    return text;
+}
+
+void PaneEdit::focusInEvent(QFocusEvent* event) {
+    SendScintilla(SCI_HIDESELECTION, 0UL);
+    QsciScintillaBase::focusInEvent(event);
+}
+
+void PaneEdit::focusOutEvent(QFocusEvent* event) {
+    // The selection shows only while the pane has the focus.
+    SendScintilla(SCI_HIDESELECTION, 1UL);
+    QsciScintillaBase::focusOutEvent(event);
 }
 
 }  // namespace morvelin

@@ -22,6 +22,13 @@ QString Utf8(const char* text) {
     return QString::fromUtf8(text);
 }
 
+// A left double-click as the window system delivers it: press, release, double-click, release.
+void DoubleClick(QWidget& widget, QPoint at) {
+    QTest::mouseClick(&widget, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(&widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(&widget, Qt::LeftButton, {}, at);
+}
+
 using AppStart = AppFixture;
 
 TEST_F(AppStart, ShowsCategoryAWithoutRewritingItsFiles) {
@@ -139,7 +146,7 @@ TEST_F(Panes, EachKeystrokeSavesTheWholePaneOnce) {
     StartApp();
     QSignalSpy changes(&Pane(3), &PaneEdit::paneTextChanged);
     Pane(3).setFocus();
-    Pane(3).moveCursor(QTextCursor::End);
+    Pane(3).MoveToEnd();
 
     QTest::keyClick(&Pane(3), Qt::Key_A);
     EXPECT_EQ(changes.count(), 1);
@@ -268,10 +275,8 @@ TEST_F(Panes, DoubleClickOnOutputCopiesThenSelectsTheWord) {
         desktop_.boxes.clear();
         desktop_.clipboard.clear();
         bool selectedWhileBoxOpen = true;
-        desktop_.onMessageBox = [&] {
-            selectedWhileBoxOpen = Pane(c.pane).textCursor().hasSelection();
-        };
-        QTest::mouseDClick(Pane(c.pane).viewport(), Qt::LeftButton, {}, QPoint(4, 6));
+        desktop_.onMessageBox = [&] { selectedWhileBoxOpen = Pane(c.pane).HasSelection(); };
+        DoubleClick(*Pane(c.pane).viewport(), QPoint(4, 6));
 
         if (c.copies) {
             ASSERT_EQ(desktop_.clipboard.size(), 1u);
@@ -284,7 +289,7 @@ TEST_F(Panes, DoubleClickOnOutputCopiesThenSelectsTheWord) {
             EXPECT_TRUE(desktop_.clipboard.empty());
             EXPECT_TRUE(desktop_.boxes.empty());
         }
-        EXPECT_EQ(Pane(c.pane).textCursor().hasSelection(), !c.text.empty());
+        EXPECT_EQ(Pane(c.pane).HasSelection(), !c.text.empty());
     }
 }
 

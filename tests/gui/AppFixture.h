@@ -69,7 +69,7 @@ class AppFixture : public ::testing::Test {
     PaneEdit& Pane(int n) const { return *Window().Pane(n); }
 
     // What GetPaneText gives for the pane: its text as bytes, lines ended by CR LF.
-    std::string PaneBytes(int n) const { return TextCodec::FromPaneText(Pane(n).RawText()); }
+    std::string PaneBytes(int n) const { return TextCodec::FromPaneText(Pane(n).Utf8Text()); }
 
     // Processes events until the condition holds; false after a generous timeout.
     static bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 30000) {

@@ -1,10 +1,11 @@
-// Sets made from a worker fill the pane in steps while the UI thread goes on; these tests hold
-// them to the contract of a one-piece set: the whole text, one report, one save, an exact read.
+// Sets made from a worker take their text into a new document on the worker, and the pane shows it
+// in one step; these tests hold them to the contract of a set: the whole text, one report, one
+// save, an exact read.
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTextDocument>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <thread>
@@ -67,7 +68,7 @@ TEST_F(LargeSets, ReadBackAndSaveAreWhatTheDocumentHolds) {
         {"lone LF and lone CR", "a\nb\rc\r\n"},
         {"invalid bytes before a break", "x\x81\r\n\xFF\xFE\r\ny\r\n"},
         {"lead byte before LF", "p\x81\nq\r\n"},
-        {"separators a document breaks at", Gb("a\u2028b\uFDD0c\uFDD1d\r\n")},
+        {"separators kept as characters", Gb("a\u2028b\u2029c\uFDD0d\uFDD1e\r\n")},
         {"no-break space and tab", Gb("a\u00A0b\tc\r\n")},
     };
     MakeDataFolder();
@@ -84,7 +85,7 @@ TEST_F(LargeSets, ReadBackAndSaveAreWhatTheDocumentHolds) {
         EXPECT_TRUE(SameBytes(system.GetPaneText(5), fromDocument));
         EXPECT_TRUE(SameBytes(ReadData("a-5.txt").value_or("(none)"), fromDocument));
         EXPECT_FALSE(Pane(5).isReadOnly());
-        EXPECT_FALSE(Pane(5).document()->isUndoAvailable());
+        EXPECT_FALSE(Pane(5).CanUndo());
     }
 }
 
@@ -98,106 +99,43 @@ TEST_F(LargeSets, TextStopsAtNulAndTypingAfterASetIsRead) {
 
     // The bytes kept from the set no longer hold once the user changes the pane.
     Pane(5).setFocus();
-    Pane(5).moveCursor(QTextCursor::End);
+    Pane(5).MoveToEnd();
     QTest::keyClicks(&Pane(5), QStringLiteral("z"));
     EXPECT_TRUE(SameBytes(system.GetPaneText(5), head + "z"));
     EXPECT_TRUE(SameBytes(ReadData("a-5.txt").value_or("(none)"), head + "z"));
 }
 
-// A fill waits for more parts, so these steps are in the test's hands, not the clock's.
-class FillingPane : public AppFixture {
-  protected:
-    void SetUp() override {
-        AppFixture::SetUp();
-        MakeDataFolder();
-        StartApp();
-        changes_ = std::make_unique<QSignalSpy>(&Pane(4), &PaneEdit::paneTextChanged);
-        auto start = Pane(4).BeginFill(
-            QStringLiteral("first\n"), [this] { ++filledCalls_; }, {}, /*more=*/true);
-        fill_ = start.fill;
-        oldDocument_ = std::move(start.oldDocument);
-        ASSERT_TRUE(Pane(4).Filling());
-        ASSERT_TRUE(Pane(4).isReadOnly());
-    }
-
-    std::unique_ptr<QSignalSpy> changes_;
-    std::unique_ptr<QTextDocument> oldDocument_;
-    unsigned fill_ = 0;
-    int filledCalls_ = 0;
-};
-
-TEST_F(FillingPane, CompletesOnlyAfterTheLastPartThenReportsOnce) {
-    Pane(4).AppendFill(fill_, QStringLiteral("second\n"), /*last=*/false);
-    ASSERT_TRUE(WaitFor([&] { return Pane(4).RawText().contains(QStringLiteral("second")); }));
-    EXPECT_EQ(filledCalls_, 0);
-    Pane(4).AppendFill(fill_, QStringLiteral("third"), /*last=*/true);
-    ASSERT_TRUE(WaitFor([&] { return filledCalls_ == 1; }));
-    EXPECT_EQ(changes_->count(), 0);  // only the finish reports
-
-    Pane(4).FinishFill(fill_, nullptr);
-    EXPECT_EQ(changes_->count(), 1);
-    EXPECT_FALSE(Pane(4).Filling());
-    EXPECT_FALSE(Pane(4).isReadOnly());
-    EXPECT_EQ(PaneBytes(4), "first\r\nsecond\r\nthird");
-    Pane(4).FinishFill(fill_, nullptr);  // a second finish changes nothing
-    EXPECT_EQ(changes_->count(), 1);
-}
-
-TEST_F(FillingPane, ANewSetReplacesTheFillAndReleasesItsSetter) {
-    frame_->System()->SetPaneText(4, "new");
-    EXPECT_EQ(filledCalls_, 1);  // its setter must not wait for ever
-    EXPECT_FALSE(Pane(4).Filling());
-    EXPECT_EQ(changes_->count(), 1);  // the new set's report, none for the replaced fill
-    EXPECT_EQ(PaneBytes(4), "new");
-    EXPECT_EQ(ReadData("a-4.txt"), "new");
-
-    // The replaced fill's late parts and finish find nothing to act on.
-    Pane(4).AppendFill(fill_, QStringLiteral("late"), /*last=*/true);
-    Pane(4).FinishFill(fill_, nullptr);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(PaneBytes(4), "new");
-    EXPECT_EQ(changes_->count(), 1);
-}
-
-// A run closed while pane 5 fills: the worker's wait ends, the fill stops unreported, and the
-// file keeps its old output.
-TEST_F(AppFixture, CloseWhileAPaneFillsStopsTheRunWithoutItsSave) {
+// A run closed while it hands over its outputs: the close comes right after pane 4 took its
+// result, while the worker takes in pane 5's. Whichever of the two ends first, the run ends once,
+// the program closes, and pane 5's file holds the whole result or the output it held before the
+// run, never a part and never nothing.
+TEST_F(AppFixture, CloseWhileTheOutputsGoInEndsCleanlyWithNoPartialFile) {
     WriteData("a-1.txt", Repeat("product\r\n", 9 * 1000));    // 1000 products
     WriteData("a-2.txt", Repeat("attribute\r\n", 11 * 100));  // 100 attributes
     WriteData("a-3.txt", "class 1\r\nclass 2\r\n");
-    WriteData("a-5.txt", "old 5");
     StartApp();
     QSignalSpy finished(frame_.get(), &AppFrame::runFinished);
     QTest::mouseClick(Window().GenerateButton(), Qt::LeftButton);
-    // One round of events at a time, so that the fill is caught in its course.
-    while (!(Pane(5).Filling() && Pane(5).document()->blockCount() > 1) && finished.isEmpty()) {
-        QCoreApplication::processEvents();
-    }
-    ASSERT_TRUE(finished.isEmpty()) << "the run ended before pane 5 was seen filling";
-    QTest::keyClick(&Pane(1), Qt::Key_Escape);
+    ASSERT_TRUE(WaitFor([&] { return !finished.isEmpty(); }));
+    const std::string complete = ReadData("a-5.txt").value_or("");
+    ASSERT_FALSE(complete.empty());
 
-    ASSERT_EQ(finished.count(), 1);
-    EXPECT_EQ(finished.first().first().toInt(), static_cast<int>(GenerationOutcome::Stopped));
-    EXPECT_FALSE(Pane(5).Filling());
-    // The set to empty changed the pane only, the result was never saved: the old output stays.
-    EXPECT_EQ(ReadData("a-5.txt"), "old 5");
-    EXPECT_EQ(desktop_.openedUrls.size(), 1u);
+    finished.clear();
+    QObject::connect(&Pane(4), &PaneEdit::paneTextChanged, &Window(), [&] {
+        if (!Pane(4).Utf8Text().empty()) {
+            QTimer::singleShot(0, &Window(), [&] { QTest::keyClick(&Pane(1), Qt::Key_Escape); });
+        }
+    });
+    QTest::mouseClick(Window().GenerateButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !finished.isEmpty(); }));
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(finished.count(), 1);
+    const std::string file5 = ReadData("a-5.txt").value_or("(none)");
+    // The old output stays until the new one is saved; both are the same complete text here.
+    EXPECT_EQ(file5, complete) << file5.size() << " bytes";
+    EXPECT_FALSE(Window().isVisible());
     EXPECT_EQ(frame_->End(0), 0);
-}
-
-TEST(UiCallChannelLatch, ReleaseEndsTheWaitAndAShutEndsItWithout) {
-    QtUiLoop loop;
-    UiCallChannel channel(loop);
-    const auto early = channel.MakeLatch();
-    channel.Release(early);
-    EXPECT_TRUE(channel.Wait(early));  // a release before the wait counts
-
-    const auto late = channel.MakeLatch();
-    std::atomic<int> result{-1};
-    std::thread worker([&] { result = channel.Wait(late) ? 1 : 0; });
-    channel.Shut();
-    worker.join();
-    EXPECT_EQ(result.load(), 0);
 }
 
 }  // namespace

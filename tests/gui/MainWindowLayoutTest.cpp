@@ -92,15 +92,19 @@ TEST_F(MainWindowLayout, InputPanesScrollSidewaysOutputPanesWrap) {
         SCOPED_TRACE(n);
         PaneEdit* pane = window_.Pane(n);
         const bool output = n >= 4;
-        EXPECT_EQ(pane->lineWrapMode(),
-                  output ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+        EXPECT_EQ(pane->WrapsLines(), output);
         EXPECT_EQ(pane->horizontalScrollBarPolicy(),
                   output ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
-        EXPECT_NE(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        EXPECT_EQ(pane->palette().color(QPalette::Base),
-                  output ? QColor(236, 236, 236) : QColor(255, 255, 255));
+        EXPECT_EQ(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        // The engine's colours are 0xBBGGRR.
+        const long background = pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETBACK,
+                                                    QsciScintillaBase::STYLE_DEFAULT);
+        EXPECT_EQ(background, output ? 0xECECEC : 0xFFFFFF);
         EXPECT_EQ(pane->font(), PaneFont());
-        EXPECT_TRUE(pane->tabChangesFocus());
+        // Plain text boxes: no margin of the engine's own.
+        for (unsigned long margin = 0; margin < 5; ++margin) {
+            EXPECT_EQ(pane->SendScintilla(QsciScintillaBase::SCI_GETMARGINWIDTHN, margin), 0);
+        }
         EXPECT_FALSE(pane->isReadOnly());
     }
 }

@@ -25,7 +25,7 @@ class TextCodecEnds : public ::testing::TestWithParam<UnfinishedEnd> {};
 TEST_P(TextCodecEnds, UnfinishedSequenceAtTheEndLeavesAReplacementCharacter) {
     const QString expectedStart = QStringLiteral("ab") + kReplacement;
     EXPECT_TRUE(TextCodec::Decode(GetParam().bytes).startsWith(expectedStart));
-    EXPECT_TRUE(TextCodec::ToPaneText(GetParam().bytes).startsWith(expectedStart));
+    EXPECT_TRUE(TextCodec::ToPaneText(GetParam().bytes).starts_with("ab\xEF\xBF\xBD"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TextCodecEnds,
@@ -37,9 +37,33 @@ INSTANTIATE_TEST_SUITE_P(Cases, TextCodecEnds,
                          });
 
 TEST(TextCodec, CompleteEndsDecodeAsTheyAre) {
-    EXPECT_EQ(TextCodec::ToPaneText(Text("ab\xD6\xD0")), QStringLiteral("ab") + QChar(0x4E2D));
-    EXPECT_EQ(TextCodec::ToPaneText(Text("ab\r\n")), QStringLiteral("ab\n"));
+    EXPECT_EQ(TextCodec::ToPaneText(Text("ab\xD6\xD0")), "ab\xE4\xB8\xAD");
+    EXPECT_EQ(TextCodec::ToPaneText(Text("ab\r\n")), "ab\r\n");
     EXPECT_EQ(TextCodec::Decode(Text("ab\r\n")), QStringLiteral("ab\r\n"));
+}
+
+// Panes hold every line break as CR LF: lone ones become CR LF both ways, and a multi-byte
+// character never hides a CR or LF byte.
+TEST(TextCodec, LineBreaksBecomeCrLfBothWays) {
+    struct Case {
+        const char* what;
+        Text file;
+        std::string pane;
+    };
+    const Case cases[] = {
+        {"CR LF kept", "a\r\n\r\nb\r\n", "a\r\n\r\nb\r\n"},
+        {"lone LF", "a\nb\n", "a\r\nb\r\n"},
+        {"lone CR", "a\rb\r", "a\r\nb\r\n"},
+        {"LF CR is two breaks", "a\n\rb", "a\r\n\r\nb"},
+        {"Chinese beside breaks", "\xD6\xD0\n\xCE\xC4\r", "\xE4\xB8\xAD\r\n\xE6\x96\x87\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(TextCodec::ToPaneText(c.file), c.pane);
+        const Text saved = TextCodec::FromPaneText(c.pane);
+        EXPECT_EQ(TextCodec::ToPaneText(saved), c.pane);
+    }
+    EXPECT_EQ(TextCodec::FromPaneText("a\nb\rc"), "a\r\nb\r\nc");
 }
 
 TEST(TextCodec, LoneLeadByteIsSavedAsTheReplacementCharacter) {
