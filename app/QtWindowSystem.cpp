@@ -1,14 +1,12 @@
 #include "app/QtWindowSystem.h"
 
 #include <QThread>
-#include <QUrl>
 #include <memory>
 #include <new>
 #include <string>
 
 #include "app/TextCodec.h"
 #include "behaviour/UiCallChannel.h"
-#include "behaviour/WorkerThread.h"
 #include "store/FileLayer.h"
 #include "ui/BalloonTip.h"
 #include "ui/MainWindow.h"
@@ -17,9 +15,16 @@
 
 namespace morvelin {
 
-QtWindowSystem::QtWindowSystem(MainWindow& window, Desktop& desktop, UiCallChannel& channel,
-                               WorkerThread& worker)
-    : window_(window), desktop_(desktop), channel_(channel), worker_(worker) {}
+namespace {
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QtWindowSystem::QtWindowSystem(MainWindow& window, UiCallChannel& channel)
+    : window_(window), channel_(channel) {}
 
 Text QtWindowSystem::GetPaneText(int pane) {
     std::string utf8;
@@ -113,45 +118,42 @@ void QtWindowSystem::CloseAllFiles() {
     morvelin::CloseAllFiles();
 }
 
-void QtWindowSystem::SetLabelText(const QString& label, const QString& text) {
-    if (auto* target = window_.findChild<TextLabel*>(label)) {
-        target->setText(text);
-    }
-}
-
-void QtWindowSystem::ShowMessageBox(const QString& text, const QString& caption,
-                                    Desktop::Icon icon) {
-    desktop_.ShowMessageBox(text, caption, icon);
-}
-
-bool QtWindowSystem::SetClipboardText(const Text& text) {
-    return desktop_.SetClipboardText(TextCodec::Decode(text));
-}
-
-bool QtWindowSystem::StartThread(std::function<void()> routine) {
-    return worker_.Start(std::move(routine));
-}
-
-void QtWindowSystem::OpenWebPage(const QString& url) {
-    if (desktop_.OpenUrl(QUrl(url))) {
-        return;
-    }
-#ifndef Q_OS_WIN
-    // Where the desktop's handler refuses, the freedesktop opener directly, with the address as
-    // its one argument and never through a shell. (On Windows the shell's "open" is all there is.)
-    desktop_.StartProgram(QStringLiteral("xdg-open"), {url});
-#endif
-}
-
-bool QtWindowSystem::AttachTip(const QString& control, const QString& text) {
-    auto* target = window_.findChild<QWidget*>(control);
-    BalloonTipComponent* tips = window_.BalloonTips();
-    if (target == nullptr || tips == nullptr) {
+bool QtWindowSystem::SetLabelText(ControlId label, std::string_view utf8) {
+    auto* target = qobject_cast<TextLabel*>(window_.Control(label));
+    if (target == nullptr) {
         return false;
     }
-    QString lines = text;
+    target->setText(FromUtf8(utf8));
+    return true;
+}
+
+bool QtWindowSystem::AttachTip(ControlId control, std::string_view utf8) {
+    QWidget* target = window_.Control(control);
+    BalloonTipComponent* tips = window_.BalloonTips();
+    if (target == nullptr || target == &window_ || tips == nullptr) {
+        return false;
+    }
+    QString lines = FromUtf8(utf8);
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return tips->Attach(target, lines);
+}
+
+void QtWindowSystem::SetPaneFileReadOnly(int pane, bool readOnly) {
+    if (PaneEdit* edit = window_.Pane(pane)) {
+        edit->SetFileReadOnly(readOnly);
+    }
+}
+
+void QtWindowSystem::SetRunLocked(bool locked) {
+    window_.SetRunLocked(locked);
+}
+
+void QtWindowSystem::ShowProgress(int percent) {
+    window_.ShowProgress(percent);
+}
+
+void QtWindowSystem::SetTitle(std::string_view utf8) {
+    window_.setWindowTitle(FromUtf8(utf8));
 }
 
 }  // namespace morvelin

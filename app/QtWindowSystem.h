@@ -3,22 +3,20 @@
 #include <functional>
 #include <vector>
 
-#include "app/WindowSystem.h"
+#include "behaviour/Ports.h"
 
 namespace morvelin {
 
 class MainWindow;
 class UiCallChannel;
-class WorkerThread;
 
-// The window-system operations on the real main window. Pane reads and sets from a worker travel
-// through the UI call channel; their GB18030 conversion runs on the calling thread, so that only
-// the pane's own copy of the text occupies the UI thread. A worker's set also writes its save on
-// the worker, from the set's own bytes (see SavePane).
-class QtWindowSystem : public WindowSystem {
+// The main window as the program's controller drives it, on Qt. Pane reads and sets from a worker
+// travel through the UI call channel; their GB18030 conversion runs on the calling thread, so that
+// only the pane's own copy of the text occupies the UI thread. A worker's set also writes its save
+// on the worker, from the set's own bytes (see SavePane).
+class QtWindowSystem : public WindowView {
   public:
-    QtWindowSystem(MainWindow& window, Desktop& desktop, UiCallChannel& channel,
-                   WorkerThread& worker);
+    QtWindowSystem(MainWindow& window, UiCallChannel& channel);
 
     Text GetPaneText(int pane) override;
     void SetPaneText(int pane, Text text) override;
@@ -34,21 +32,18 @@ class QtWindowSystem : public WindowSystem {
     using FileWriter = std::function<void(int pane, const Text& path, const Text& text)>;
     void SetFileWriter(FileWriter writer) { fileWriter_ = std::move(writer); }
 
-    void SetLabelText(const QString& label, const QString& text) override;
-    void ShowMessageBox(const QString& text, const QString& caption,
-                        Desktop::Icon icon = Desktop::Icon::None) override;
-    bool SetClipboardText(const Text& text) override;
-    bool StartThread(std::function<void()> routine) override;
-    void OpenWebPage(const QString& url) override;
-    bool AttachTip(const QString& control, const QString& text) override;
+    bool SetLabelText(ControlId label, std::string_view utf8) override;
+    bool AttachTip(ControlId control, std::string_view utf8) override;
+    void SetPaneFileReadOnly(int pane, bool readOnly) override;
+    void SetRunLocked(bool locked) override;
+    void ShowProgress(int percent) override;
+    void SetTitle(std::string_view utf8) override;
 
   private:
     void WriteFile(int pane, const Text& path, const Text& text);
 
     MainWindow& window_;
-    Desktop& desktop_;
     UiCallChannel& channel_;
-    WorkerThread& worker_;
     FileWriter fileWriter_;
     // The set being reported and the paths its worker is to write; UI thread only.
     struct ReportedSet {

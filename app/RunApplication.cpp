@@ -28,7 +28,8 @@ class Application : public QApplication {
         } catch (const std::bad_alloc& failure) {
             if (g_frame != nullptr) {
                 const auto* sized = dynamic_cast<const AllocationFailure*>(&failure);
-                g_frame->FatalError(AppFrame::OutOfMemoryText(sized ? sized->Bytes() : 0), 0);
+                g_frame->Controller().FatalError(
+                    ProgramController::OutOfMemoryText(sized ? sized->Bytes() : 0), 0);
             }
             std::fflush(nullptr);
             std::_Exit(-1);

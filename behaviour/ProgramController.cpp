@@ -344,6 +344,12 @@ void ProgramController::OnGenerateClicked() {
     }
 }
 
+void ProgramController::PrepareToEnd() {
+    closing_ = true;
+    CancelRun();
+    ++blocked_;
+}
+
 int ProgramController::End(int code) {
     if (ending_) {
         return code;

@@ -97,6 +97,10 @@ class ProgramController {
     // The pane's text is not in its file: its last save failed. The title names such files.
     bool PaneUnsaved(int pane) const;
 
+    // The window is about to go: any run is cancelled and joined, and no event reaches a handler
+    // any more. The end sequence follows once the window is gone.
+    void PrepareToEnd();
+
     // The end sequence: no more events, the end handler (the category paths go), every file
     // closed. Returns `code`; runs once.
     int End(int code);

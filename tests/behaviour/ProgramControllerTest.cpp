@@ -268,5 +268,26 @@ TEST_F(Controller, FatalErrorShowsTheBoxAndEndsWithoutTheEndHandler) {
     EXPECT_EQ(ProgramController::FatalErrorText("", 5), "运行时出错!\r\n\r\n错误代码：5\r\n\r\n");
 }
 
+TEST(MemoryFigures, RunMemoryCountsLinesOrBytesWhicheverCostsMore) {
+    const struct {
+        GenerationPlan plan;
+        std::uint64_t memory;
+    } cases[] = {
+        {{{35'000, 1'000}, {0, 0}}, 1'000 * ProgramController::kPaneBytesPerLine},
+        {{{10'000'000, 1}, {0, 0}}, 10'000'000 * ProgramController::kPaneBytesPerTextByte},
+        {{{35'000, 1'000}, {45'000, 1'000}}, 2'000 * ProgramController::kPaneBytesPerLine},
+        {{{UINT64_MAX, UINT64_MAX}, {1, 1}}, UINT64_MAX},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ProgramController::RunMemory(c.plan), c.memory);
+    }
+}
+
+TEST(MemoryFigures, OutOfMemoryTextGivesTheBytesWhereKnown) {
+    EXPECT_EQ(ProgramController::OutOfMemoryText(123456), "分配 123456 字节内存失败!");
+    EXPECT_EQ(ProgramController::OutOfMemoryText(0), "分配内存失败!");
+    EXPECT_TRUE(ProgramController::AvailableMemory().has_value());
+}
+
 }  // namespace
 }  // namespace morvelin::testing

@@ -7,13 +7,13 @@
 #include <atomic>
 #include <thread>
 
-#include "app/WindowSystem.h"
 #include "behaviour/Layout.h"
+#include "behaviour/Ports.h"
+#include "behaviour/Texts.h"
 #include "store/CategoryStore.h"
 #include "tests/gui/AppFixture.h"
 #include "ui/BalloonTip.h"
 #include "ui/TextLabel.h"
-#include "ui/WindowHandlers.h"
 
 namespace morvelin::testing {
 namespace {
@@ -54,7 +54,7 @@ TEST_F(AppStart, ShowsCategoryAWithoutRewritingItsFiles) {
     EXPECT_TRUE(Window().CategoryButton('a')->isChecked());
     auto* description = Window().findChild<TextLabel*>(Utf8("标签5"));
     ASSERT_NE(description, nullptr);
-    EXPECT_EQ(description->text(), WindowHandlers::DescriptionText());
+    EXPECT_EQ(description->text(), QString::fromUtf8(kDescriptionText));
     EXPECT_EQ(Window().pos(),
               MainWindow::CentredPosition(QGuiApplication::primaryScreen()->geometry().size()));
     EXPECT_TRUE(desktop_.boxes.empty());
@@ -210,7 +210,7 @@ TEST_F(Panes, SetReadsBackWithCrLfAndSavesOnce) {
     };
     MakeDataFolder();
     StartApp();
-    WindowSystem& system = *frame_->System();
+    WindowView& system = *frame_->System();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         QSignalSpy changes(&Pane(1), &PaneEdit::paneTextChanged);

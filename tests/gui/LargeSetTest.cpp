@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "app/QtUiLoop.h"
-#include "app/WindowSystem.h"
+#include "behaviour/Ports.h"
 #include "behaviour/UiCallChannel.h"
 #include "tests/gui/AppFixture.h"
 
@@ -43,7 +43,7 @@ std::string Repeat(const std::string& line, std::size_t bytes) {
 }
 
 // Runs the set on a thread of its own, as a generation does, and waits for it.
-void SetFromWorker(WindowSystem& system, int pane, const std::string& text) {
+void SetFromWorker(WindowView& system, int pane, const std::string& text) {
     std::atomic<bool> done{false};
     std::thread worker([&] {
         system.SetPaneText(pane, text);
@@ -73,7 +73,7 @@ TEST_F(LargeSets, ReadBackAndSaveAreWhatTheDocumentHolds) {
     };
     MakeDataFolder();
     StartApp();
-    WindowSystem& system = *frame_->System();
+    WindowView& system = *frame_->System();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         // Past the first part and over one full later part, so that parts meet several times.
@@ -92,7 +92,7 @@ TEST_F(LargeSets, ReadBackAndSaveAreWhatTheDocumentHolds) {
 TEST_F(LargeSets, TextStopsAtNulAndTypingAfterASetIsRead) {
     MakeDataFolder();
     StartApp();
-    WindowSystem& system = *frame_->System();
+    WindowView& system = *frame_->System();
     const std::string head = Repeat("head\r\n", 300 * 1024);
     SetFromWorker(system, 5, head + std::string("\0tail\r\n", 7));
     EXPECT_TRUE(SameBytes(system.GetPaneText(5), head));

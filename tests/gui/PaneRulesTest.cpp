@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/WindowSystem.h"
+#include "behaviour/Ports.h"
 #include "tests/gui/AppFixture.h"
 
 namespace morvelin::testing {
@@ -104,7 +104,7 @@ TEST_F(PaneRules, CompositionIsSavedOnlyWhenCommittedAndOnce) {
     };
     WriteData("a-1.txt", "");
     StartApp();
-    WindowSystem& system = *frame_->System();
+    WindowView& system = *frame_->System();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         system.SetPaneText(1, Gb(c.before));
@@ -237,7 +237,7 @@ TEST_F(PaneRules, LongLinesAreKeptWholeButNeitherWrappedNorDrawnWhole) {
         {"just over the limit", 5, std::string(PaneEdit::kLongLineBytes + 1, 'x'), false},
     };
     StartApp();
-    WindowSystem& system = *frame_->System();
+    WindowView& system = *frame_->System();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::atomic<bool> done{false};

@@ -206,26 +206,5 @@ TEST_F(FailedRuns, ARunBeyondTheAvailableMemoryIsRefusedAndChangesNothing) {
     EXPECT_EQ(GenerateAndWait(), static_cast<int>(GenerationOutcome::Done));
 }
 
-TEST(MemoryFigures, RunMemoryCountsLinesOrBytesWhicheverCostsMore) {
-    const struct {
-        GenerationPlan plan;
-        std::uint64_t memory;
-    } cases[] = {
-        {{{35'000, 1'000}, {0, 0}}, 1'000 * AppFrame::kPaneBytesPerLine},
-        {{{10'000'000, 1}, {0, 0}}, 10'000'000 * AppFrame::kPaneBytesPerTextByte},
-        {{{35'000, 1'000}, {45'000, 1'000}}, 2'000 * AppFrame::kPaneBytesPerLine},
-        {{{UINT64_MAX, UINT64_MAX}, {1, 1}}, UINT64_MAX},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(AppFrame::RunMemory(c.plan), c.memory);
-    }
-}
-
-TEST(MemoryFigures, OutOfMemoryTextGivesTheBytesWhereKnown) {
-    EXPECT_EQ(AppFrame::OutOfMemoryText(123456), Utf8("分配 123456 字节内存失败!"));
-    EXPECT_EQ(AppFrame::OutOfMemoryText(0), Utf8("分配内存失败!"));
-    EXPECT_TRUE(AppFrame::AvailableMemory().has_value());
-}
-
 }  // namespace
 }  // namespace morvelin::testing
