@@ -301,9 +301,13 @@ void ProgramController::OnWindowCreated() {
     }
     blocked_ = 0;
     store_->SelectCategory('a');
-    view_->SetLabelText(ControlId::Label5, kDescriptionText);
+    // A label or a control that is not there means the window was not built whole.
+    bool whole = view_->SetLabelText(ControlId::Label5, kDescriptionText);
     for (const TipText& tip : TipTexts()) {
-        view_->AttachTip(tip.control, tip.text);
+        whole = view_->AttachTip(tip.control, tip.text) && whole;
+    }
+    if (!whole) {
+        FatalError("载入启动窗口失败", 0);
     }
 }
 

@@ -75,6 +75,8 @@ class ProgramController {
     }
 
     // The window's events. Each does nothing once events are blocked (the program is ending).
+    // The created event fills the window; a label or tip the window cannot take means it was not
+    // built whole, and ends in the fatal error box ("载入启动窗口失败").
     void OnWindowCreated();
     // The close button, Alt+F4, Esc or the session's end: any run is cancelled and joined, then
     // the makers' page is opened; after this no event reaches a handler.

@@ -5,15 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "store/FilePlatform.h"
+#include "store/PathNames.h"
 
 namespace morvelin {
 namespace {
@@ -42,21 +41,6 @@ int OpenRegular(const Text& path, int access, struct stat& st) {
         return -1;
     }
     return fd;
-}
-
-// A name nobody else picks at the same time: the process id, a counter of this process and a
-// random part against a stale temporary file left by a crashed process with the same id.
-// RemoveStaleTempFiles (FileLayer.cpp) knows this pattern.
-Text TempName(const Text& target) {
-    static std::atomic<unsigned> counter{0};
-    static const unsigned salt = std::random_device{}();
-    const auto slash = target.rfind('/');
-    const Text folder = slash == Text::npos ? Text() : target.substr(0, slash + 1);
-    const Text base = slash == Text::npos ? target : target.substr(slash + 1);
-    const unsigned number = counter.fetch_add(1);
-    std::minstd_rand random(salt ^ (number * 2654435761u));
-    return folder + "." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(number) +
-           "-" + std::to_string(random()) + ".tmp";
 }
 
 WriteFailure FailureFromErrno(int error) {
@@ -177,7 +161,8 @@ class PosixFilePlatform final : public FilePlatform {
         // Not mkstemp: its 0600 would need the umask, which a process can only read by changing
         // it. A create with 0666 gets the same permissions as a plain create of the data file.
         for (int attempt = 0; attempt < 16; ++attempt) {
-            Text candidate = TempName(target);
+            Text candidate =
+                TempName(target, PathBytes::Plain, static_cast<std::uint64_t>(::getpid()));
             int fd;
             do {
                 fd = ::open(candidate.c_str(),

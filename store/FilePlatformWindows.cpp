@@ -10,13 +10,12 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "store/FilePlatform.h"
+#include "store/PathNames.h"
 
 namespace morvelin {
 namespace {
@@ -59,34 +58,6 @@ std::optional<BY_HANDLE_FILE_INFORMATION> InformationOf(HANDLE file) {
 FileIdentity IdentityFrom(const BY_HANDLE_FILE_INFORMATION& info) {
     return {info.dwVolumeSerialNumber,
             (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
-}
-
-// The length of the folder part of a path, its separator included: up to the last '\' or '/'
-// that is not the trail byte of a double-byte character ("\x81\x5C" is one character).
-std::size_t FolderPartLength(const Text& path) {
-    std::size_t length = 0;
-    for (std::size_t i = 0; i < path.size();) {
-        const auto byte = static_cast<unsigned char>(path[i]);
-        if (byte == '\\' || byte == '/') {
-            length = i + 1;
-        }
-        i += byte >= 0x80 ? 2 : 1;
-    }
-    return length;
-}
-
-// A name nobody else picks at the same time: the process id, a counter of this process and a
-// random part against a stale temporary file left by a crashed process with the same id.
-// RemoveStaleTempFiles (FileLayer.cpp) knows this pattern.
-Text TempName(const Text& target) {
-    static std::atomic<unsigned> counter{0};
-    static const unsigned salt = std::random_device{}();
-    const std::size_t folderLength = FolderPartLength(target);
-    const unsigned number = counter.fetch_add(1);
-    std::minstd_rand random(salt ^ (number * 2654435761u));
-    return target.substr(0, folderLength) + "." + target.substr(folderLength) + "." +
-           std::to_string(GetCurrentProcessId()) + "-" + std::to_string(number) + "-" +
-           std::to_string(random()) + ".tmp";
 }
 
 WriteFailure FailureFromError(DWORD error) {
@@ -221,7 +192,7 @@ class WindowsFilePlatform final : public FilePlatform {
 
     Handle CreateTempBeside(const Text& target, Text& tempPath) override {
         for (int attempt = 0; attempt < 16; ++attempt) {
-            Text candidate = TempName(target);
+            Text candidate = TempName(target, PathBytes::DoubleByte, GetCurrentProcessId());
             // CREATE_NEW never creates the folder and never opens a file that is already there.
             const HANDLE file = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr,
                                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -9,18 +9,13 @@
 #include <cstddef>
 #include <string>
 
+#include "store/PathNames.h"
+
 namespace morvelin {
 
 Text ProgramFolder(std::string_view programPath) {
-    std::size_t lastBackslash = std::string_view::npos;
-    for (std::size_t i = 0; i < programPath.size();) {
-        const auto byte = static_cast<unsigned char>(programPath[i]);
-        if (byte == '\\') {
-            lastBackslash = i;
-        }
-        // A lead byte takes its trail byte with it untested; a lead byte at the very end has none.
-        i += byte >= 0x80 ? 2 : 1;
-    }
+    const std::size_t lastBackslash =
+        LastSeparator(programPath, PathBytes::DoubleByte, Separators::Backslash);
     if (lastBackslash == std::string_view::npos) {
         return {};
     }
@@ -34,7 +29,7 @@ Text ProgramFolder(std::string_view programPath) {
 }
 
 Text PosixProgramFolder(std::string_view programPath) {
-    const std::size_t slash = programPath.rfind('/');
+    const std::size_t slash = LastSeparator(programPath, PathBytes::Plain, Separators::Slash);
     if (slash == std::string_view::npos) {
         return {};
     }

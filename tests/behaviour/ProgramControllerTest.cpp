@@ -123,6 +123,14 @@ TEST_F(Controller, ASecondControllerOnTheSameDataFolderStopsBeforeAnyFile) {
     EXPECT_EQ(secondDesktop.boxes[0].caption, "已经在运行");
 }
 
+TEST_F(Controller, AWindowThatCannotTakeATipWasNotBuiltWhole) {
+    view_.missingControl = ControlId::Pane3;
+    Start();
+    ASSERT_EQ(desktop_.boxes.size(), 1u);
+    EXPECT_EQ(desktop_.boxes[0].text, "运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n");
+    EXPECT_EQ(exitCode_, -1);
+}
+
 TEST_F(Controller, NothingReachesAHandlerBeforeTheWindowIsCreatedOrAfterItCloses) {
     controller_.AttachWindow(view_);
     controller_.OnCategoryClicked('c');

@@ -1,3 +1,4 @@
+#include "store/PathNames.h"
 #include "store/ProgramFolder.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +52,41 @@ const FolderCase kFolderCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Paths, ProgramFolderTest, testing::ValuesIn(kFolderCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The one separator split of both file platforms: whole two-byte characters where paths are in
+// the ANSI code page, plain bytes on POSIX, whose UTF-8 names may hold any byte before a '/'.
+TEST(PathNames, LastSeparatorStepsOverTwoByteCharactersOnlyWhereAsked) {
+    struct Case {
+        const char* path;
+        PathBytes bytes;
+        Separators separators;
+        std::size_t expected;
+    };
+    const Case cases[] = {
+        {"data/a-1.txt", PathBytes::Plain, Separators::Slash, 4},
+        {"data\\a-1.txt", PathBytes::Plain, Separators::Slash, std::string::npos},
+        {"C:\\app\\data/a-1.txt", PathBytes::DoubleByte, Separators::Either, 11},
+        {"C:\\\x81\x5C.exe", PathBytes::DoubleByte, Separators::Either,
+         2},  // 0x5C is a trail byte here
+        {"/tmp/\xE4\xB8\xAD/x", PathBytes::Plain, Separators::Slash,
+         8},  // "中/" in UTF-8: E4 B8 AD 2F
+        {"a.txt", PathBytes::DoubleByte, Separators::Either, std::string::npos},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LastSeparator(c.path, c.bytes, c.separators), c.expected) << c.path;
+    }
+}
+
+TEST(PathNames, TempNameStaysInTheTargetsFolderAndDiffersEachTime) {
+    const Text first = TempName("data/a-1.txt", PathBytes::Plain, 42);
+    const Text second = TempName("data/a-1.txt", PathBytes::Plain, 42);
+    EXPECT_EQ(first.rfind("data/.a-1.txt.42-", 0), 0u) << first;
+    EXPECT_EQ(first.substr(first.size() - 4), ".tmp");
+    EXPECT_NE(first, second);
+    EXPECT_EQ(
+        TempName("\x81\x5C\\a-2.txt", PathBytes::DoubleByte, 7).rfind("\x81\x5C\\.a-2.txt.7-", 0),
+        0u);
+}
 
 }  // namespace
 }  // namespace morvelin

@@ -60,8 +60,10 @@ class FakeWindowView : public WindowView {
     bool AttachTip(ControlId control, std::string_view utf8) override {
         calls.push_back("tip " + std::string(LayoutOf(control).formName));
         tips.emplace_back(control, std::string(utf8));
-        return true;
+        return control != missingControl;
     }
+    // A control the window lacks: attaching a tip to it fails.
+    ControlId missingControl = ControlId::Window;
     void SetPaneFileReadOnly(int pane, bool readOnly) override {
         fileReadOnly[Index(pane)] = readOnly;
     }
