@@ -257,19 +257,22 @@ std::optional<std::basic_string<Unit>> FromGb18030(std::string_view input) {
     const auto* p = reinterpret_cast<const unsigned char*>(input.data());
     const auto* const end = p + input.size();
     const Tables& tables = GetTables();
-    Output<Unit> output(kUtf8 ? input.size() : input.size() / 2 + 16);
+    // Sized for Chinese text (the most it can take in UTF-8, half a unit a byte in UTF-16).
+    Output<Unit> output(kUtf8 ? input.size() + input.size() / 2 : input.size() / 2 + 16);
     while (p < end) {
         const auto* const stretchEnd = p + std::min<std::size_t>(kStretch, end - p);
         Unit* out =
             output.Reserve((static_cast<std::size_t>(stretchEnd - p) + 3) * (kUtf8 ? 2 : 1));
         while (p < stretchEnd) {
             if (*p < 0x80) {
-                if constexpr (kUtf8) {
-                    while (stretchEnd - p >= 8 && EightAscii(p)) {
+                while (stretchEnd - p >= 8 && EightAscii(p)) {
+                    if constexpr (kUtf8) {
                         std::memcpy(out, p, 8);
-                        out += 8;
-                        p += 8;
+                    } else {
+                        std::copy(p, p + 8, out);
                     }
+                    out += 8;
+                    p += 8;
                 }
                 if (p < stretchEnd && *p < 0x80) {
                     *out++ = static_cast<Unit>(*p++);
