@@ -208,40 +208,50 @@ inline char16_t* EncodeUtf16(char32_t character, char16_t* out) {
     return out + 2;
 }
 
+// Input is converted in stretches of this many units (a character may run up to three units
+// past), each with room for its largest output made beforehand, so that the inner loops check
+// nothing but the input.
+constexpr std::size_t kStretch = 16384;
+
 // The converted text, grown as it is written, so that a conversion holds little more than what
-// it wrote even where a character could take several times its input.
-template <typename Unit>
+// it wrote even where a character can take several times its input: it starts from an estimate
+// of the output with room for one stretch to spare, and grows by half when a stretch could
+// overrun it. kMost is the most output units an input unit can give.
+template <typename Unit, std::size_t kMost>
 class Output {
   public:
-    explicit Output(std::size_t estimate) : text_(estimate, Unit()), cursor_(text_.data()) {}
+    Output(std::size_t estimate, std::size_t inputSize)
+        : text_(estimate + Room(inputSize), Unit()), cursor_(text_.data()) {}
 
-    // Room for `units` more units at the cursor.
-    Unit* Reserve(std::size_t units) {
+    // Room for the output of the next stretch, with `inputLeft` units of input left.
+    Unit* ReserveStretch(std::size_t inputLeft) {
         const auto written = static_cast<std::size_t>(cursor_ - text_.data());
-        if (text_.size() - written < units) {
-            text_.resize(std::max(text_.size() + text_.size() / 2, written + units));
+        if (text_.size() - written < Room(inputLeft)) {
+            text_.resize(std::max(text_.size() + text_.size() / 2, written + Room(inputLeft)));
             cursor_ = text_.data() + written;
         }
         return cursor_;
     }
     void Advance(Unit* cursor) { cursor_ = cursor; }
 
+    // The text, without more than an eighth (or a page) of spare room.
     std::basic_string<Unit> Take() && {
         text_.resize(static_cast<std::size_t>(cursor_ - text_.data()));
-        if (text_.capacity() - text_.size() > text_.size() / 8) {
+        const std::size_t spare = text_.capacity() - text_.size();
+        if (spare > text_.size() / 8 && spare * sizeof(Unit) > 4096) {
             text_.shrink_to_fit();
         }
         return std::move(text_);
     }
 
   private:
+    static std::size_t Room(std::size_t inputLeft) {
+        return std::min(inputLeft, kStretch + 3) * kMost;
+    }
+
     std::basic_string<Unit> text_;
     Unit* cursor_;
 };
-
-// Input is converted in stretches of this many units, each with room for its largest output made
-// beforehand, so the inner loops check nothing but the input.
-constexpr std::size_t kStretch = 16384;
 
 inline bool EightAscii(const unsigned char* p) {
     std::uint64_t word;
@@ -257,12 +267,12 @@ std::optional<std::basic_string<Unit>> FromGb18030(std::string_view input) {
     const auto* p = reinterpret_cast<const unsigned char*>(input.data());
     const auto* const end = p + input.size();
     const Tables& tables = GetTables();
-    // Sized for Chinese text (the most it can take in UTF-8, half a unit a byte in UTF-16).
-    Output<Unit> output(kUtf8 ? input.size() + input.size() / 2 : input.size() / 2 + 16);
+    // Started at the most the text can take, which Chinese text takes in UTF-8.
+    Output<Unit, kUtf8 ? 2 : 1> output(kUtf8 ? input.size() + input.size() / 2 : input.size(),
+                                       input.size());
     while (p < end) {
         const auto* const stretchEnd = p + std::min<std::size_t>(kStretch, end - p);
-        Unit* out =
-            output.Reserve((static_cast<std::size_t>(stretchEnd - p) + 3) * (kUtf8 ? 2 : 1));
+        Unit* out = output.ReserveStretch(static_cast<std::size_t>(end - p));
         while (p < stretchEnd) {
             if (*p < 0x80) {
                 while (stretchEnd - p >= 8 && EightAscii(p)) {
@@ -306,15 +316,16 @@ std::optional<std::u16string> Gb18030ToUtf16(std::string_view gb18030) {
     return FromGb18030<char16_t>(gb18030);
 }
 
-// A UTF-8 character takes at most twice its bytes in GB18030 (U+0080 .. U+07FF: two bytes to four).
+// A UTF-8 character takes at most twice its bytes in GB18030 (U+0080 .. U+07FF: two bytes to
+// four); Chinese text takes 2/3 (three bytes to two) and a little more with line ends and ASCII.
 std::optional<std::string> Utf8ToGb18030(std::string_view utf8) {
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* const end = p + utf8.size();
     const Tables& tables = GetTables();
-    Output<char> output(utf8.size());
+    Output<char, 2> output(utf8.size() / 4 * 3, utf8.size());
     while (p < end) {
         const auto* const stretchEnd = p + std::min<std::size_t>(kStretch, end - p);
-        char* out = output.Reserve((static_cast<std::size_t>(stretchEnd - p) + 3) * 2);
+        char* out = output.ReserveStretch(static_cast<std::size_t>(end - p));
         while (p < stretchEnd) {
             if (*p < 0x80) {
                 while (stretchEnd - p >= 8 && EightAscii(p)) {
@@ -343,15 +354,15 @@ std::optional<std::string> Utf8ToGb18030(std::string_view utf8) {
     return std::move(output).Take();
 }
 
-// A UTF-16 unit takes at most four bytes in GB18030.
+// A UTF-16 unit takes at most four bytes in GB18030, a Chinese character two.
 std::optional<std::string> Utf16ToGb18030(std::u16string_view utf16) {
     const char16_t* p = utf16.data();
     const char16_t* const end = p + utf16.size();
     const Tables& tables = GetTables();
-    Output<char> output(utf16.size() * 2);
+    Output<char, 4> output(utf16.size() * 2, utf16.size());
     while (p < end) {
         const char16_t* const stretchEnd = p + std::min<std::size_t>(kStretch, end - p);
-        char* out = output.Reserve((static_cast<std::size_t>(stretchEnd - p) + 1) * 4);
+        char* out = output.ReserveStretch(static_cast<std::size_t>(end - p));
         while (p < stretchEnd) {
             char32_t character = *p++;
             if (character < 0x80) {

@@ -24,6 +24,15 @@ void PrintTo(const SameTextCase& c, std::ostream* out) {
     *out << c.name;
 }
 
+template <typename Text>
+Text Times(int count, const Text& text) {
+    Text repeated;
+    for (int i = 0; i < count; ++i) {
+        repeated += text;
+    }
+    return repeated;
+}
+
 const SameTextCase kSameText[] = {
     {"Empty", "", "", u""},
     {"AsciiWithNulAndSub", "a\0\x1a\r\n"s, "a\0\x1a\r\n"s, u"a\0\x1a\r\n"s},
@@ -35,6 +44,11 @@ const SameTextCase kSameText[] = {
     {"LastBmpCharacter", "\x84\x31\xA4\x39", "\xEF\xBF\xBF", u"\uFFFF"},
     {"LastCodePoint", "\xE3\x32\x9A\x35", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
     {"UserDefinedArea", "\xAA\xA1", "\xEE\x80\x80", u"\uE000"},
+    // Longer than the codec's stretches, characters across their ends, larger in GB18030 than
+    // in UTF-8 or UTF-16: the output grows on the way.
+    {"LongMixedText", Times(70000, "\x81\x30\x89\x38\xD6\xD0" + "a\x94\x39\xFC\x36"s),
+     Times(70000, "\xC3\x9F\xE4\xB8\xAD" + "a\xF0\x9F\x98\x80"s),
+     Times(70000, u"\u00DF\u4E2Da\U0001F600"s)},
 };
 
 class Gb18030SameText : public ::testing::TestWithParam<SameTextCase> {};
