@@ -14,6 +14,10 @@
 # decodes each as the character it stood for: FORMER_FOUR_BYTE below, as "first sequence, its
 # character, count", each running on in both orders. The script stops when iconv refuses any
 # other sequence or a two-byte sequence, so that a different iconv cannot slip in unnoticed.
+#
+# glibc also gives six two-byte sequences of lead byte 0xFE characters beyond the BMP (CJK
+# characters once in the private-use area); the two-byte table marks them with surrogate code
+# units, which are no character, and lists them apart.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export LC_ALL=C

@@ -4,8 +4,9 @@
 #include <cstdint>
 
 // The tables of the GB18030 codec (store/Gb18030.cpp). Gb18030Table.cpp holds them, written by
-// scripts/gen-gb18030-table.sh: the mapping of the edition of 2005 as glibc gives it, and the 18
-// four-byte sequences that glibc refuses as the characters they stood for then.
+// scripts/gen-gb18030-table.sh: the mapping that glibc's iconv gives, and besides it the 18
+// four-byte sequences of the edition of 2005 that glibc refuses, as the characters they stood
+// for then.
 namespace morvelin::gb18030 {
 
 // Two-byte sequences: lead byte 0x81..0xFE, trail byte 0x40..0x7E or 0x80..0xFE, 190 trail bytes
