@@ -6,11 +6,11 @@
 
 namespace morvelin {
 
-// Whole-text conversions between GB18030 and Unicode, without a toolkit: glibc's iconv on POSIX,
-// code page 54936 on Windows. All of them are strict: bytes or code units that have no character
-// (an invalid or unassigned sequence, a character cut off at the end, a lone surrogate) give
-// nullopt, never a replacement character. The empty text converts to the empty text. Safe to call
-// from any thread.
+// Whole-text conversions between GB18030 and Unicode, by the program's own tables (Gb18030.cpp):
+// the same on every system, needing nothing from it. All of them are strict: bytes or code units
+// that have no character (an invalid or unassigned sequence, a character cut off at the end, a lone
+// surrogate) give nullopt, never a replacement character. The empty text converts to the empty
+// text. Safe to call from any thread.
 
 std::optional<std::string> Gb18030ToUtf8(std::string_view gb18030);
 std::optional<std::string> Utf8ToGb18030(std::string_view utf8);

@@ -19,7 +19,6 @@
 #include "core/PaneAccess.h"
 #include "store/CategoryStore.h"
 #include "store/FileLayer.h"
-#include "store/Gb18030.h"
 #include "tests/store/StoreTestSupport.h"
 
 namespace morvelin::testing {
@@ -69,14 +68,7 @@ struct PaneFileCase {
     // What pane 1 shows after the first load.
     std::string shown;
     LoadProblem problem;
-    // The row needs the GB18030 codec. Without one (Wine 8 has no code page 54936) such a file
-    // loads read-only and must stay as it is.
-    bool converts = false;
 };
-
-bool CodecMissing() {
-    return !Gb18030ToUtf16("a");
-}
 
 void PrintTo(const PaneFileCase& c, std::ostream* out) {
     *out << c.name;
@@ -100,19 +92,18 @@ const PaneFileCase kCases[] = {
     {"LoadRewritesNothing", "a\nb\rc", Action::Load, "a\nb\rc", "a\nb\rc", LoadProblem::None},
     // UTF-8 files, with and without a byte order mark, stay UTF-8.
     {"Utf8WithBom", "\xEF\xBB\xBF" ZHONGWEN_UTF8 "\r\n", Action::Keystroke,
-     "\xEF\xBB\xBF" ZHONGWEN_UTF8 "\r\nx", ZHONGWEN_GB "\r\n", LoadProblem::None, true},
-    {"Utf8WithBomOnly", "\xEF\xBB\xBF", Action::Keystroke, "\xEF\xBB\xBFx", "", LoadProblem::None,
-     true},
+     "\xEF\xBB\xBF" ZHONGWEN_UTF8 "\r\nx", ZHONGWEN_GB "\r\n", LoadProblem::None},
+    {"Utf8WithBomOnly", "\xEF\xBB\xBF", Action::Keystroke, "\xEF\xBB\xBFx", "", LoadProblem::None},
     {"Utf8", ZHONGWEN_UTF8 "\xE4\xB8\xAD\r\n", Action::Keystroke, ZHONGWEN_UTF8 "\xE4\xB8\xAD\r\nx",
-     ZHONGWEN_GB "\xD6\xD0\r\n", LoadProblem::None, true},
+     ZHONGWEN_GB "\xD6\xD0\r\n", LoadProblem::None},
     // Valid GB18030 as well: shown as GB18030 characters, the bytes stay all the same.
     {"Utf8ThatIsAlsoGb18030", CHENSHAN_UTF8, Action::Keystroke, CHENSHAN_UTF8 "x", CHENSHAN_UTF8,
      LoadProblem::None},
     // UTF-16 with a byte order mark, either order.
     {"Utf16LittleEndian", "\xFF\xFE" ZHONGWEN_UTF16LE "\r\0\n\0"s, Action::Keystroke,
-     "\xFF\xFE" ZHONGWEN_UTF16LE "\r\0\n\0x\0"s, ZHONGWEN_GB "\r\n", LoadProblem::None, true},
+     "\xFF\xFE" ZHONGWEN_UTF16LE "\r\0\n\0x\0"s, ZHONGWEN_GB "\r\n", LoadProblem::None},
     {"Utf16BigEndian", "\xFE\xFF" ZHONGWEN_UTF16BE "\0\r\0\n"s, Action::Keystroke,
-     "\xFE\xFF" ZHONGWEN_UTF16BE "\0\r\0\n\0x"s, ZHONGWEN_GB "\r\n", LoadProblem::None, true},
+     "\xFE\xFF" ZHONGWEN_UTF16BE "\0\r\0\n\0x"s, ZHONGWEN_GB "\r\n", LoadProblem::None},
     // 0x80 is code page 936's euro sign: a euro typed or kept is saved back as 0x80.
     {"Cp936Euro",
      "\x80"
@@ -168,7 +159,7 @@ const PaneFileCase kCases[] = {
     {"LeadByteBeforeNulAtTheEnd", "ab\x81\0"s, Action::Keystroke, "ab\x81\0"s, "ab",
      LoadProblem::UnknownEncoding},
     {"Utf16NulInTheMiddle", "\xFF\xFE" ZHONGWEN_UTF16LE "\0\0a\0"s, Action::Keystroke,
-     "\xFF\xFE" ZHONGWEN_UTF16LE "\0\0a\0"s, ZHONGWEN_GB, LoadProblem::CutShort, true},
+     "\xFF\xFE" ZHONGWEN_UTF16LE "\0\0a\0"s, ZHONGWEN_GB, LoadProblem::CutShort},
     // A single end mark as the very last byte hides nothing.
     {"SubAsLastByte", "ab\x1a", Action::Keystroke, "abx", "ab", LoadProblem::None},
     {"SubAsSecondByteOfCharacter", "\x81\x1a", Action::Keystroke, "\x81\x1a", "\x81\x1a",
@@ -177,26 +168,23 @@ const PaneFileCase kCases[] = {
     {"PastedEndBytes", "ab", Action::PasteEndBytesRestartKeystroke, "ab()k", "ab",
      LoadProblem::None},
     {"PastedEndBytesUtf8", ZHONGWEN_UTF8 "\xE4\xB8\xAD", Action::PasteEndBytesRestartKeystroke,
-     ZHONGWEN_UTF8 "\xE4\xB8\xAD()k", ZHONGWEN_GB "\xD6\xD0", LoadProblem::None, true},
+     ZHONGWEN_UTF8 "\xE4\xB8\xAD()k", ZHONGWEN_GB "\xD6\xD0", LoadProblem::None},
     {"PastedEndBytesUtf16", "\xFF\xFE" ZHONGWEN_UTF16LE ""s, Action::PasteEndBytesRestartKeystroke,
-     "\xFF\xFE" ZHONGWEN_UTF16LE "(\0)\0k\0"s, ZHONGWEN_GB, LoadProblem::None, true},
+     "\xFF\xFE" ZHONGWEN_UTF16LE "(\0)\0k\0"s, ZHONGWEN_GB, LoadProblem::None},
 };
 
 class PaneFileTest : public TempFolderTest, public ::testing::WithParamInterface<PaneFileCase> {};
 
 TEST_P(PaneFileTest, SavesOnlyWhatKeepsEveryByte) {
     const PaneFileCase& c = GetParam();
-    const bool keptAsItIs = c.converts && CodecMissing();
     MakeDataFolder();
     WriteBytes(kPath, c.disk);
     {
         Panes panes;
         panes.Load();
-        if (!keptAsItIs) {
-            EXPECT_EQ(panes.texts[0], c.shown);
-            EXPECT_EQ(panes.Notice().readOnly, c.problem != LoadProblem::None);
-            EXPECT_EQ(panes.Notice().reason, c.problem);
-        }
+        EXPECT_EQ(panes.texts[0], c.shown);
+        EXPECT_EQ(panes.Notice().readOnly, c.problem != LoadProblem::None);
+        EXPECT_EQ(panes.Notice().reason, c.problem);
         EXPECT_EQ(panes.Notice().path, kPath);
         if (c.action == Action::Keystroke) {
             panes.SetPaneText(1, panes.texts[0] + "x");
@@ -209,7 +197,7 @@ TEST_P(PaneFileTest, SavesOnlyWhatKeepsEveryByte) {
         panes.Load();
         panes.SetPaneText(1, panes.texts[0] + "k");
     }
-    EXPECT_EQ(ReadBytes(kPath), keptAsItIs ? c.disk : c.after);
+    EXPECT_EQ(ReadBytes(kPath), c.after);
 }
 
 INSTANTIATE_TEST_SUITE_P(Bytes, PaneFileTest, ::testing::ValuesIn(kCases),
@@ -406,8 +394,7 @@ TEST_F(TempFolderTest, WritesReachOnlyTheFileTheLoadAllowed) {
 
     EXPECT_EQ(ReadBytes(kPath), "ab\0cd"s);
     EXPECT_EQ(ReadBytes("data/b-2.txt"), std::nullopt);
-    EXPECT_EQ(ReadBytes("data/a-2.txt"),
-              CodecMissing() ? "\xEF\xBB\xBF" : "\xEF\xBB\xBF" ZHONGWEN_UTF8);
+    EXPECT_EQ(ReadBytes("data/a-2.txt"), "\xEF\xBB\xBF" ZHONGWEN_UTF8);
 }
 
 // ---- Temporary files of saves that never ended ----

@@ -1,13 +1,11 @@
-// GB18030 through glibc's iconv, which converts some 30 MB a second here in either direction.
-#include <iconv.h>
+#include "tests/store/Gb18030Iconv.h"
 
 #include <bit>
 #include <cerrno>
 #include <cstring>
 #include <iterator>
+#include <stdexcept>
 #include <string>
-
-#include "store/Gb18030.h"
 
 namespace morvelin {
 namespace {
@@ -60,20 +58,16 @@ std::string Encoded(char16_t c, bool utf8) {
 // pair used here (a two-byte UTF-8 or UTF-16 character can take four bytes of GB18030); the loop
 // grows it anyway rather than trust that.
 template <typename Out>
-std::optional<Out> Convert(const char* to, const char* from, std::string_view input) {
+std::optional<Out> Convert(iconv_t cd, bool fromGb18030, bool toUtf8, std::string_view input) {
     if (input.empty()) {
         return Out();
     }
-    const iconv_t cd = ::iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return std::nullopt;
-    }
+    ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     using Unit = typename Out::value_type;
     std::string buffer(input.size() * 2 + 16, '\0');
     char* in = const_cast<char*>(input.data());
     std::size_t inLeft = input.size();
     std::size_t done = 0;
-    bool ok = true;
     for (;;) {
         char* out = buffer.data() + done;
         std::size_t outLeft = buffer.size() - done;
@@ -82,9 +76,9 @@ std::optional<Out> Convert(const char* to, const char* from, std::string_view in
         if (result != static_cast<std::size_t>(-1)) {
             break;
         }
-        if (errno == EILSEQ && std::strcmp(from, "GB18030") == 0) {
+        if (errno == EILSEQ && fromGb18030) {
             if (const char16_t c = FormerFourByte(in, inLeft)) {
-                const std::string character = Encoded(c, std::strcmp(to, "UTF-8") == 0);
+                const std::string character = Encoded(c, toUtf8);
                 if (buffer.size() - done < character.size()) {
                     buffer.resize(buffer.size() * 2);
                 }
@@ -97,13 +91,11 @@ std::optional<Out> Convert(const char* to, const char* from, std::string_view in
         }
         if (errno != E2BIG) {
             // EILSEQ: no character; EINVAL: a character cut off at the end.
-            ok = false;
-            break;
+            return std::nullopt;
         }
         buffer.resize(buffer.size() * 2);
     }
-    ::iconv_close(cd);
-    if (!ok || done % sizeof(Unit) != 0) {
+    if (done % sizeof(Unit) != 0) {
         return std::nullopt;
     }
     Out output(done / sizeof(Unit), Unit());
@@ -111,23 +103,43 @@ std::optional<Out> Convert(const char* to, const char* from, std::string_view in
     return output;
 }
 
+iconv_t Open(const char* to, const char* from) {
+    const iconv_t cd = ::iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        throw std::runtime_error(std::string("iconv has no ") + from + " to " + to);
+    }
+    return cd;
+}
+
 }  // namespace
 
-std::optional<std::string> Gb18030ToUtf8(std::string_view gb18030) {
-    return Convert<std::string>("UTF-8", "GB18030", gb18030);
+Gb18030Iconv::Gb18030Iconv()
+    : gb18030ToUtf8_(Open("UTF-8", "GB18030")),
+      utf8ToGb18030_(Open("GB18030", "UTF-8")),
+      gb18030ToUtf16_(Open(kUtf16, "GB18030")),
+      utf16ToGb18030_(Open("GB18030", kUtf16)) {}
+
+Gb18030Iconv::~Gb18030Iconv() {
+    for (const iconv_t cd : {gb18030ToUtf8_, utf8ToGb18030_, gb18030ToUtf16_, utf16ToGb18030_}) {
+        ::iconv_close(cd);
+    }
 }
 
-std::optional<std::string> Utf8ToGb18030(std::string_view utf8) {
-    return Convert<std::string>("GB18030", "UTF-8", utf8);
+std::optional<std::string> Gb18030Iconv::Gb18030ToUtf8(std::string_view gb18030) {
+    return Convert<std::string>(gb18030ToUtf8_, true, true, gb18030);
 }
 
-std::optional<std::u16string> Gb18030ToUtf16(std::string_view gb18030) {
-    return Convert<std::u16string>(kUtf16, "GB18030", gb18030);
+std::optional<std::string> Gb18030Iconv::Utf8ToGb18030(std::string_view utf8) {
+    return Convert<std::string>(utf8ToGb18030_, false, false, utf8);
 }
 
-std::optional<std::string> Utf16ToGb18030(std::u16string_view utf16) {
+std::optional<std::u16string> Gb18030Iconv::Gb18030ToUtf16(std::string_view gb18030) {
+    return Convert<std::u16string>(gb18030ToUtf16_, true, false, gb18030);
+}
+
+std::optional<std::string> Gb18030Iconv::Utf16ToGb18030(std::u16string_view utf16) {
     return Convert<std::string>(
-        "GB18030", kUtf16,
+        utf16ToGb18030_, false, false,
         std::string_view(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2));
 }
 
