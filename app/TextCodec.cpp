@@ -1,9 +1,13 @@
 #include "app/TextCodec.h"
 
+#include "store/Gb18030.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <utility>
 
 namespace morvelin {
@@ -60,6 +64,29 @@ std::string ToString(const QByteArray& bytes) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
+// GB18030 to UTF-8 with the program's own codec, the one that reads and writes the data files.
+// Bytes that are no character (a file only shown, never saved over) become U+FFFD through Qt's
+// converter, which goes on after them.
+std::string Utf8Of(std::string_view gb18030) {
+    if (std::optional<std::string> utf8 = Gb18030ToUtf8(gb18030)) {
+        return std::move(*utf8);
+    }
+    return ToString(
+        DecodeWhole(QByteArrayView(gb18030.data(), static_cast<qsizetype>(gb18030.size())))
+            .toUtf8());
+}
+
+// UTF-8 to GB18030 with the program's own codec; the few private-use characters that it gives no
+// form go through Qt's converter rather than being lost.
+Text Gb18030Of(std::string_view utf8) {
+    if (std::optional<std::string> bytes = Utf8ToGb18030(utf8)) {
+        return std::move(*bytes);
+    }
+    QStringEncoder encoder(kCodecName);
+    return ToString(
+        encoder.encode(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))));
+}
+
 }  // namespace
 
 bool TextCodec::IsAvailable() {
@@ -78,16 +105,15 @@ QString TextCodec::Decode(const Text& text) {
     if (text.empty()) {
         return {};
     }
-    return DecodeWhole(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    const std::string utf8 = Utf8Of(text);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
 Text TextCodec::Encode(const QString& text) {
     if (text.isEmpty()) {
         return {};
     }
-    QStringEncoder encoder(kCodecName);
-    const QByteArray bytes = encoder.encode(text);
-    return Text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return Gb18030Of(ToString(text.toUtf8()));
 }
 
 std::string TextCodec::ToPaneText(const Text& text) {
@@ -95,7 +121,7 @@ std::string TextCodec::ToPaneText(const Text& text) {
 }
 
 std::size_t TextCodec::PaneTextLength(const Text& text) {
-    // A set stops at the first NUL: the pane holds C strings in the program's original form.
+    // A set stops at the first NUL: a Text holds none inside.
     return std::min(text.size(), std::strlen(text.c_str()));
 }
 
@@ -103,8 +129,7 @@ std::string TextCodec::ToPaneText(std::string_view bytes) {
     if (bytes.empty()) {
         return {};
     }
-    std::string utf8 = ToString(
-        DecodeWhole(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size()))).toUtf8());
+    std::string utf8 = Utf8Of(bytes);
     UseCrLfBreaks(utf8);
     return utf8;
 }
@@ -113,9 +138,7 @@ Text TextCodec::FromPaneText(std::string_view utf8) {
     if (utf8.empty()) {
         return {};
     }
-    QStringEncoder encoder(kCodecName);
-    Text bytes = ToString(
-        encoder.encode(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))));
+    Text bytes = Gb18030Of(utf8);
     UseCrLfBreaks(bytes);
     return bytes;
 }

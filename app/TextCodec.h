@@ -8,9 +8,10 @@
 
 namespace morvelin {
 
-// Where a Text (GB18030 bytes, lines ended by CR LF) meets Qt and the panes. Each call makes its
-// own decoder or encoder, so all may run on any thread at once. The panes hold UTF-8 with lines
-// ended by CR LF; the conversion between that and a Text is done here and nowhere else.
+// Where a Text (GB18030 bytes, lines ended by CR LF) meets Qt and the panes, through the program's
+// own GB18030 codec (store/Gb18030.h), the one the data files are read and written with. Every
+// call may run on any thread. The panes hold UTF-8 with lines ended by CR LF; the conversion
+// between that and a Text is done here and nowhere else.
 class TextCodec {
   public:
     // False when this Qt build cannot convert GB18030; checked once at start-up.
@@ -31,10 +32,6 @@ class TextCodec {
     // What a pane is read as: its UTF-8 text in GB18030, every line break (a lone CR or LF too)
     // written as CR LF.
     static Text FromPaneText(std::string_view utf8);
-
-    // Plain text for the clipboard, a message box or a label: decoded, line breaks kept as they
-    // are.
-    static QString ToDisplayText(const Text& text) { return Decode(text); }
 };
 
 }  // namespace morvelin
