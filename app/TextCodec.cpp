@@ -30,16 +30,38 @@ QString DecodeWhole(QByteArrayView bytes) {
     return decoded;
 }
 
+// The position of the first line break of `bytes` that is not a CR LF pair, npos where every
+// break is one. Texts of the panes and files almost always have none, so this is the part that
+// matters: two runs of memchr, one for LF and one for CR, instead of a test of every byte.
+std::size_t FirstLoneBreak(const std::string& bytes) {
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    std::size_t first = std::string::npos;
+    for (const char* lf = begin;
+         (lf = static_cast<const char*>(std::memchr(lf, '\n', static_cast<std::size_t>(end - lf))));
+         ++lf) {
+        if (lf == begin || lf[-1] != '\r') {
+            first = static_cast<std::size_t>(lf - begin);
+            break;
+        }
+    }
+    for (const char* cr = begin;
+         (cr = static_cast<const char*>(std::memchr(cr, '\r', static_cast<std::size_t>(end - cr))));
+         ++cr) {
+        if (static_cast<std::size_t>(cr - begin) >= first) {
+            break;
+        }
+        if (cr + 1 == end || cr[1] != '\n') {
+            return static_cast<std::size_t>(cr - begin);
+        }
+    }
+    return first;
+}
+
 // Writes every line break of `bytes` (UTF-8 or GB18030: neither has CR or LF inside a multi-byte
 // character) as CR LF. Rewrites only where a lone CR or LF is found.
 void UseCrLfBreaks(std::string& bytes) {
-    const auto lone = [&](std::size_t i) {
-        return bytes[i] == '\n' || !(i + 1 < bytes.size() && bytes[i + 1] == '\n');
-    };
-    std::size_t i = bytes.find_first_of("\r\n");
-    while (i != std::string::npos && !lone(i)) {
-        i = bytes.find_first_of("\r\n", i + 2);
-    }
+    std::size_t i = FirstLoneBreak(bytes);
     if (i == std::string::npos) {
         return;
     }
