@@ -1,4 +1,4 @@
-#include "app/RunApplication.h"
+#include "qt/RunApplication.h"
 
 int main(int argc, char* argv[]) {
     return morvelin::RunApplication(argc, argv);

@@ -27,11 +27,11 @@
 #include <string>
 #include <vector>
 
-#include "app/AppFrame.h"
-#include "app/TextCodec.h"
+#include "qt/AppFrame.h"
+#include "qt/MainWindow.h"
+#include "qt/PaneEdit.h"
+#include "qt/TextCodec.h"
 #include "tests/gui/FakeDesktop.h"
-#include "ui/MainWindow.h"
-#include "ui/PaneEdit.h"
 
 namespace {
 

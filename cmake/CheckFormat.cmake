@@ -1,7 +1,7 @@
 # Fails when a C++ source of the repository differs from its clang-format output. Only the source
 # folders are searched: build folders (with a Wine prefix linking to /) must never be walked.
 set(sources ${SOURCE_DIR}/main.cpp)
-foreach(folder core store behaviour ui app win32 tests bench)
+foreach(folder core store behaviour qt win32 tests bench)
     file(GLOB_RECURSE found ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
     list(APPEND sources ${found})
 endforeach()

@@ -10,10 +10,10 @@
 #include "behaviour/Layout.h"
 #include "behaviour/Ports.h"
 #include "behaviour/Texts.h"
+#include "qt/BalloonTip.h"
+#include "qt/TextLabel.h"
 #include "store/CategoryStore.h"
 #include "tests/gui/AppFixture.h"
-#include "ui/BalloonTip.h"
-#include "ui/TextLabel.h"
 
 namespace morvelin::testing {
 namespace {

@@ -11,11 +11,11 @@
 #include <optional>
 #include <string>
 
-#include "app/AppFrame.h"
-#include "app/TextCodec.h"
+#include "qt/AppFrame.h"
+#include "qt/MainWindow.h"
+#include "qt/PaneEdit.h"
+#include "qt/TextCodec.h"
 #include "tests/gui/FakeDesktop.h"
-#include "ui/MainWindow.h"
-#include "ui/PaneEdit.h"
 
 namespace morvelin::testing {
 

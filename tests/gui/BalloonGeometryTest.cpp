@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "ui/BalloonGeometry.h"
+#include "qt/BalloonGeometry.h"
 
 namespace morvelin {
 namespace {

@@ -11,9 +11,9 @@
 #include <functional>
 #include <map>
 
-#include "ui/BalloonTip.h"
-#include "ui/BalloonWindow.h"
-#include "ui/Fonts.h"
+#include "qt/BalloonTip.h"
+#include "qt/BalloonWindow.h"
+#include "qt/Fonts.h"
 
 namespace morvelin {
 namespace {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/Desktop.h"
+#include "qt/Desktop.h"
 
 namespace morvelin::testing {
 

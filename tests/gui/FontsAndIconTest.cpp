@@ -8,8 +8,8 @@
 #include <QUrl>
 
 #include "behaviour/Layout.h"
-#include "ui/Fonts.h"
-#include "ui/ProgramIcon.h"
+#include "qt/Fonts.h"
+#include "qt/ProgramIcon.h"
 
 namespace morvelin {
 namespace {

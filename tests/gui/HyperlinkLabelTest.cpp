@@ -7,11 +7,11 @@
 #include <QMouseEvent>
 #include <memory>
 
+#include "qt/Fonts.h"
+#include "qt/HyperlinkLabel.h"
+#include "qt/WebPage.h"
 #include "tests/gui/FakeDesktop.h"
 #include "tests/gui/LabelInk.h"
-#include "ui/Fonts.h"
-#include "ui/HyperlinkLabel.h"
-#include "ui/WebPage.h"
 
 namespace morvelin {
 namespace {

@@ -10,9 +10,9 @@
 #include <atomic>
 #include <thread>
 
-#include "app/QtUiLoop.h"
 #include "behaviour/Ports.h"
 #include "behaviour/UiCallChannel.h"
+#include "qt/QtUiLoop.h"
 #include "tests/gui/AppFixture.h"
 
 namespace morvelin::testing {

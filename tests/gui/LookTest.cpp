@@ -6,11 +6,11 @@
 #include <QRadioButton>
 
 #include "behaviour/Texts.h"
+#include "qt/BalloonTip.h"
+#include "qt/HyperlinkLabel.h"
+#include "qt/TextLabel.h"
 #include "tests/gui/AppFixture.h"
 #include "tests/gui/LabelInk.h"
-#include "ui/BalloonTip.h"
-#include "ui/HyperlinkLabel.h"
-#include "ui/TextLabel.h"
 
 // The started window as the user sees it: captions, colours, fonts and pointers read from the
 // widgets and from what they paint, against values typed from the window's layout tables.

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "behaviour/Layout.h"
+#include "qt/BalloonTip.h"
+#include "qt/Fonts.h"
+#include "qt/MainWindow.h"
+#include "qt/PaneEdit.h"
 #include "tests/gui/FakeDesktop.h"
-#include "ui/BalloonTip.h"
-#include "ui/Fonts.h"
-#include "ui/MainWindow.h"
-#include "ui/PaneEdit.h"
 
 namespace morvelin::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/TextCodec.h"
+#include "qt/TextCodec.h"
 
 #include <gtest/gtest.h>
 

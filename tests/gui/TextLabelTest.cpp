@@ -4,9 +4,9 @@
 #include <QImage>
 #include <QString>
 
+#include "qt/Fonts.h"
+#include "qt/TextLabel.h"
 #include "tests/gui/LabelInk.h"
-#include "ui/Fonts.h"
-#include "ui/TextLabel.h"
 
 namespace morvelin {
 namespace {

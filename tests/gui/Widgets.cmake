@@ -8,14 +8,14 @@ add_executable(morvelin_widgets_tests
     BalloonGeometryTest.cpp
     BalloonTipTest.cpp)
 target_link_libraries(morvelin_widgets_tests PRIVATE
-    morvelin_ui Qt6::Widgets Qt6::Test GTest::gtest morvelin_flags)
+    morvelin_qt Qt6::Widgets Qt6::Test GTest::gtest morvelin_flags)
 gtest_discover_tests(morvelin_widgets_tests
-    PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
+    PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT 120
     DISCOVERY_TIMEOUT 60)
 
 # The desktop entry follows the freedesktop.org rules (where the validator is installed).
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 if(DESKTOP_FILE_VALIDATE)
     add_test(NAME desktop_entry_valid
-        COMMAND ${DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/ui/icons/morvelin.desktop)
+        COMMAND ${DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/qt/icons/morvelin.desktop)
 endif()

@@ -1,4 +1,4 @@
-#include "ui/BalloonWindow.h"
+#include "qt/BalloonWindow.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/Fonts.h"
+#include "qt/Fonts.h"
 
 namespace morvelin {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/PaneEdit.h"
+#include "qt/PaneEdit.h"
 
 #include <QContextMenuEvent>
 #include <QFocusEvent>

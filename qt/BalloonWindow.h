@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "ui/BalloonGeometry.h"
+#include "qt/BalloonGeometry.h"
 
 namespace morvelin {
 

@@ -1,4 +1,4 @@
-#include "ui/BalloonTip.h"
+#include "qt/BalloonTip.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 
-#include "ui/BalloonWindow.h"
+#include "qt/BalloonWindow.h"
 
 namespace morvelin {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/BalloonGeometry.h"
+#include "qt/BalloonGeometry.h"
 
 #include <algorithm>
 

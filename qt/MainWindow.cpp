@@ -1,4 +1,4 @@
-#include "ui/MainWindow.h"
+#include "qt/MainWindow.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -6,15 +6,15 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include "app/Desktop.h"
 #include "behaviour/Layout.h"
-#include "ui/BalloonTip.h"
-#include "ui/Fonts.h"
-#include "ui/GroupBox.h"
-#include "ui/HyperlinkLabel.h"
-#include "ui/PaneEdit.h"
-#include "ui/ProgramIcon.h"
-#include "ui/TextLabel.h"
+#include "qt/BalloonTip.h"
+#include "qt/Desktop.h"
+#include "qt/Fonts.h"
+#include "qt/GroupBox.h"
+#include "qt/HyperlinkLabel.h"
+#include "qt/PaneEdit.h"
+#include "qt/ProgramIcon.h"
+#include "qt/TextLabel.h"
 
 namespace morvelin {
 

@@ -1,4 +1,4 @@
-#include "ui/Fonts.h"
+#include "qt/Fonts.h"
 
 #include <QFontDatabase>
 

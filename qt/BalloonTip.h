@@ -10,8 +10,8 @@
 
 class QMouseEvent;
 
-#include "ui/BalloonGeometry.h"
-#include "ui/BalloonTimer.h"
+#include "qt/BalloonGeometry.h"
+#include "qt/BalloonTimer.h"
 
 namespace morvelin {
 

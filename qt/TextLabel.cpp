@@ -1,8 +1,8 @@
-#include "ui/TextLabel.h"
+#include "qt/TextLabel.h"
 
 #include <QPainter>
 
-#include "ui/Fonts.h"
+#include "qt/Fonts.h"
 
 namespace morvelin {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/QtDesktop.h"
+#include "qt/QtDesktop.h"
 
 #include <QClipboard>
 #include <QDesktopServices>

@@ -1,17 +1,17 @@
-#include "app/QtWindowSystem.h"
+#include "qt/QtWindowSystem.h"
 
 #include <QThread>
 #include <memory>
 #include <new>
 #include <string>
 
-#include "app/TextCodec.h"
 #include "behaviour/UiCallChannel.h"
+#include "qt/BalloonTip.h"
+#include "qt/MainWindow.h"
+#include "qt/PaneEdit.h"
+#include "qt/TextCodec.h"
+#include "qt/TextLabel.h"
 #include "store/FileLayer.h"
-#include "ui/BalloonTip.h"
-#include "ui/MainWindow.h"
-#include "ui/PaneEdit.h"
-#include "ui/TextLabel.h"
 
 namespace morvelin {
 

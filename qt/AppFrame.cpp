@@ -1,4 +1,4 @@
-#include "app/AppFrame.h"
+#include "qt/AppFrame.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -7,11 +7,11 @@
 #include <QScreen>
 #include <new>
 
-#include "app/QtWindowSystem.h"
-#include "app/TextCodec.h"
+#include "qt/MainWindow.h"
+#include "qt/PaneEdit.h"
+#include "qt/QtWindowSystem.h"
+#include "qt/TextCodec.h"
 #include "store/CategoryStore.h"
-#include "ui/MainWindow.h"
-#include "ui/PaneEdit.h"
 
 namespace morvelin {
 

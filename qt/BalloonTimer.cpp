@@ -1,4 +1,4 @@
-#include "ui/BalloonTimer.h"
+#include "qt/BalloonTimer.h"
 
 #include <QTimer>
 

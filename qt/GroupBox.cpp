@@ -1,4 +1,4 @@
-#include "ui/GroupBox.h"
+#include "qt/GroupBox.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "app/RunApplication.h"
+#include "qt/RunApplication.h"
 
 #include <QApplication>
 #include <QString>
@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <new>
 
-#include "app/AppFrame.h"
-#include "app/QtDesktop.h"
+#include "qt/AppFrame.h"
+#include "qt/QtDesktop.h"
 
 namespace morvelin {
 

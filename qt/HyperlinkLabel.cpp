@@ -1,4 +1,4 @@
-#include "ui/HyperlinkLabel.h"
+#include "qt/HyperlinkLabel.h"
 
 #include <QCursor>
 #include <QImage>
@@ -7,9 +7,9 @@
 #include <QPixmap>
 #include <QUrl>
 
-#include "app/Desktop.h"
-#include "ui/Fonts.h"
-#include "ui/WebPage.h"
+#include "qt/Desktop.h"
+#include "qt/Fonts.h"
+#include "qt/WebPage.h"
 
 namespace morvelin {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/WebPage.h"
+#include "qt/WebPage.h"
 
 #include <QUrl>
 
@@ -7,7 +7,7 @@
 #include <QSettings>
 #endif
 
-#include "app/Desktop.h"
+#include "qt/Desktop.h"
 
 namespace morvelin {
 

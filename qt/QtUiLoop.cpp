@@ -1,4 +1,4 @@
-#include "app/QtUiLoop.h"
+#include "qt/QtUiLoop.h"
 
 namespace morvelin {
 

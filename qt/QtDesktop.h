@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Desktop.h"
+#include "qt/Desktop.h"
 
 namespace morvelin {
 

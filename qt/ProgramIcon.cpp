@@ -1,4 +1,4 @@
-#include "ui/ProgramIcon.h"
+#include "qt/ProgramIcon.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "app/QtDesktopPort.h"
+#include "qt/QtDesktopPort.h"
 
 #include <QString>
 
-#include "app/Desktop.h"
-#include "app/TextCodec.h"
-#include "ui/WebPage.h"
+#include "qt/Desktop.h"
+#include "qt/TextCodec.h"
+#include "qt/WebPage.h"
 
 namespace morvelin {
 

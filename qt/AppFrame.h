@@ -7,9 +7,9 @@
 #include <memory>
 #include <optional>
 
-#include "app/QtDesktopPort.h"
-#include "app/QtUiLoop.h"
 #include "behaviour/ProgramController.h"
+#include "qt/QtDesktopPort.h"
+#include "qt/QtUiLoop.h"
 
 namespace morvelin {
 
