@@ -1,4 +1,5 @@
 #include "qt/GroupBox.h"
+#include "qt/QtText.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -6,7 +7,6 @@
 namespace morvelin {
 namespace {
 
-const QColor kBackground(236, 236, 236);
 // The etched edge: a dark line with a white one a pixel to the right and below it.
 const QColor kEdgeShadow(160, 160, 160);
 const QColor kEdgeLight(255, 255, 255);
@@ -18,7 +18,7 @@ constexpr int kCaptionGap = 2;
 GroupBox::GroupBox(const QString& caption, const QColor& captionColor, QWidget* parent)
     : QGroupBox(caption, parent) {
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kBackground);
+    pal.setColor(QPalette::Window, WindowGrey());
     pal.setColor(QPalette::WindowText, captionColor);
     setPalette(pal);
     setAttribute(Qt::WA_OpaquePaintEvent);

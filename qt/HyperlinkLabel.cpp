@@ -9,12 +9,11 @@
 
 #include "qt/Desktop.h"
 #include "qt/Fonts.h"
+#include "qt/QtText.h"
 #include "qt/WebPage.h"
 
 namespace morvelin {
 namespace {
-
-const QColor kBackground(236, 236, 236);
 
 // A white hand with a black outline, index finger up; the hot spot is the fingertip. Drawn
 // here, pixel by pixel so that it stays crisp, rather than taken from the desktop theme, so that
@@ -80,7 +79,7 @@ HyperlinkLabel::~HyperlinkLabel() {
 
 void HyperlinkLabel::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    painter.fillRect(rect(), kBackground);
+    painter.fillRect(rect(), WindowGrey());
     const QColor& color = hovered_ ? colors_.hover : visited_ ? colors_.visited : colors_.normal;
     painter.setPen(color);
     painter.setFont(font());

@@ -14,19 +14,12 @@
 #include "qt/HyperlinkLabel.h"
 #include "qt/PaneEdit.h"
 #include "qt/ProgramIcon.h"
+#include "qt/QtText.h"
 #include "qt/TextLabel.h"
 
 namespace morvelin {
 
 namespace {
-
-QString Utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-QColor ToColor(Rgb rgb) {
-    return QColor(rgb.r, rgb.g, rgb.b);
-}
 
 QFont FontOf(FontKind font) {
     switch (font) {

@@ -1,4 +1,5 @@
 #include "qt/PaneEdit.h"
+#include "qt/QtText.h"
 
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -31,10 +32,6 @@ namespace morvelin {
 namespace {
 
 using Sci = QsciScintillaBase;
-
-QString Utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
 
 // Scintilla's key definitions: the key in the low word, the modifiers above.
 constexpr unsigned long KeyDefinition(int key, int modifiers) {

@@ -3,22 +3,15 @@
 #include <QString>
 
 #include "qt/Desktop.h"
+#include "qt/QtText.h"
 #include "qt/TextCodec.h"
 #include "qt/WebPage.h"
 
 namespace morvelin {
 
-namespace {
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 void QtDesktopPort::ShowMessageBox(std::string_view utf8Text, std::string_view utf8Caption,
                                    BoxIcon icon) {
-    desktop_.ShowMessageBox(FromUtf8(utf8Text), FromUtf8(utf8Caption),
+    desktop_.ShowMessageBox(Utf8(utf8Text), Utf8(utf8Caption),
                             icon == BoxIcon::Error ? Desktop::Icon::Error : Desktop::Icon::None);
 }
 
@@ -27,7 +20,7 @@ bool QtDesktopPort::SetClipboardText(const Text& text) {
 }
 
 bool QtDesktopPort::OpenWebPage(std::string_view url) {
-    return morvelin::OpenWebPage(desktop_, FromUtf8(url));
+    return morvelin::OpenWebPage(desktop_, Utf8(url));
 }
 
 }  // namespace morvelin

@@ -9,19 +9,12 @@
 #include "qt/BalloonTip.h"
 #include "qt/MainWindow.h"
 #include "qt/PaneEdit.h"
+#include "qt/QtText.h"
 #include "qt/TextCodec.h"
 #include "qt/TextLabel.h"
 #include "store/FileLayer.h"
 
 namespace morvelin {
-
-namespace {
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 QtWindowSystem::QtWindowSystem(MainWindow& window, UiCallChannel& channel)
     : window_(window), channel_(channel) {}
@@ -123,7 +116,7 @@ bool QtWindowSystem::SetLabelText(ControlId label, std::string_view utf8) {
     if (target == nullptr) {
         return false;
     }
-    target->setText(FromUtf8(utf8));
+    target->setText(Utf8(utf8));
     return true;
 }
 
@@ -133,7 +126,7 @@ bool QtWindowSystem::AttachTip(ControlId control, std::string_view utf8) {
     if (target == nullptr || target == &window_ || tips == nullptr) {
         return false;
     }
-    QString lines = FromUtf8(utf8);
+    QString lines = Utf8(utf8);
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return tips->Attach(target, lines);
 }
@@ -153,7 +146,7 @@ void QtWindowSystem::ShowProgress(int percent) {
 }
 
 void QtWindowSystem::SetTitle(std::string_view utf8) {
-    window_.setWindowTitle(FromUtf8(utf8));
+    window_.setWindowTitle(Utf8(utf8));
 }
 
 }  // namespace morvelin

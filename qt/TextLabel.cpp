@@ -3,11 +3,10 @@
 #include <QPainter>
 
 #include "qt/Fonts.h"
+#include "qt/QtText.h"
 
 namespace morvelin {
-namespace {
-const QColor kBackground(236, 236, 236);
-}
+namespace {}
 
 TextLabel::TextLabel(const QString& text, const QColor& color, bool wrap, QWidget* parent)
     : QWidget(parent), text_(text), color_(color), wrap_(wrap) {
@@ -27,7 +26,7 @@ void TextLabel::setText(const QString& text) {
 
 void TextLabel::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
-    painter.fillRect(rect(), kBackground);
+    painter.fillRect(rect(), WindowGrey());
     painter.setPen(color_);
     painter.setFont(font());
     const int flags = wrap_ ? Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap

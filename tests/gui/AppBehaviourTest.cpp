@@ -11,16 +11,13 @@
 #include "behaviour/Ports.h"
 #include "behaviour/Texts.h"
 #include "qt/BalloonTip.h"
+#include "qt/QtText.h"
 #include "qt/TextLabel.h"
 #include "store/CategoryStore.h"
 #include "tests/gui/AppFixture.h"
 
 namespace morvelin::testing {
 namespace {
-
-QString Utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
 
 // A left double-click as the window system delivers it: press, release, double-click, release.
 void DoubleClick(QWidget& widget, QPoint at) {

@@ -8,6 +8,7 @@
 #include "behaviour/Texts.h"
 #include "qt/BalloonTip.h"
 #include "qt/HyperlinkLabel.h"
+#include "qt/QtText.h"
 #include "qt/TextLabel.h"
 #include "tests/gui/AppFixture.h"
 #include "tests/gui/LabelInk.h"
@@ -17,10 +18,6 @@
 
 namespace morvelin::testing {
 namespace {
-
-QString Utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
 
 constexpr QRgb kGrey236 = qRgb(236, 236, 236);
 constexpr QRgb kBlack = qRgb(0, 0, 0);

@@ -12,14 +12,11 @@
 #include "qt/Fonts.h"
 #include "qt/MainWindow.h"
 #include "qt/PaneEdit.h"
+#include "qt/QtText.h"
 #include "tests/gui/FakeDesktop.h"
 
 namespace morvelin::testing {
 namespace {
-
-QString Utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
 
 class MainWindowLayout : public ::testing::Test {
   protected:

@@ -3,16 +3,13 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
+#include "qt/QtText.h"
 #include "store/FileLayer.h"
 #include "tests/gui/AppFixture.h"
 #include "tests/store/FaultyFilePlatform.h"
 
 namespace morvelin::testing {
 namespace {
-
-QString Utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
 
 class SaveFailures : public AppFixture {
   protected:
