@@ -55,7 +55,17 @@ void Win32Desktop::ShowMessageBox(std::string_view utf8Text, std::string_view ut
                                   BoxIcon icon) {
     // Task-modal without an owner: every window of the program takes no input while it is open.
     const UINT style = MB_OK | MB_TASKMODAL | (icon == BoxIcon::Error ? MB_ICONERROR : 0u);
+    // A box without an owner gives the activation to no one in particular when it closes: the
+    // window and control that had the keyboard get it back, so that Esc and typing go on.
+    const HWND active = GetActiveWindow();
+    const HWND focus = GetFocus();
     MessageBoxW(nullptr, Wide(utf8Text).c_str(), Wide(utf8Caption).c_str(), style);
+    if (active != nullptr && IsWindow(active)) {
+        SetActiveWindow(active);
+        if (focus != nullptr && IsWindow(focus) && IsChild(active, focus)) {
+            SetFocus(focus);
+        }
+    }
 }
 
 bool Win32Desktop::SetClipboardText(const Text& text) {
