@@ -1,11 +1,15 @@
 #include "win32/MainWindow.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <new>
 
 #include "behaviour/PaneText.h"
 #include "behaviour/ProgramController.h"
+#include "core/PaneTools.h"
 #include "store/FileLayer.h"
 #include "win32/PaneCodec.h"
+#include "win32/PaneContextMenu.h"
 #include "win32/WideText.h"
 #include "win32/Win32Desktop.h"
 
@@ -18,6 +22,9 @@ constexpr int kFirstControlId = 1000;
 // A double-click on an output pane is answered once the pane has handled the click itself: the
 // copy and its box must not open inside Scintilla's own mouse handling.
 constexpr UINT kPaneDoubleClicked = WM_APP + 10;
+// The same for a pane's context menu: its tools' edits must be reported and saved at once, not at
+// the end of the pane's own message that asked for the menu.
+constexpr UINT kPaneContextMenu = WM_APP + 11;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kGroupCaptionIndent = 8;
 constexpr wchar_t kGenerateCaption[] = L"一 键 生 成";
@@ -69,6 +76,12 @@ MainWindow::MainWindow(HINSTANCE instance, ProgramController& controller, Win32D
     fonts_[static_cast<std::size_t>(FontKind::SongTiPixels14)] = MakeFont(-14, L"SimSun");
     fonts_[static_cast<std::size_t>(FontKind::SongTiPixels16)] = MakeFont(-16, L"SimSun");
     background_ = CreateSolidBrush(ColorOf(MainWindowLayout().background));
+    answerer_ = [this](const PaneToolQuestion& question, const std::string& initial,
+                       bool multiline) -> std::optional<std::string> {
+        const std::optional<std::wstring> answer =
+            AskQuestion(hwnd_, question, Wide(initial), multiline);
+        return answer ? std::optional<std::string>(Utf8(*answer)) : std::nullopt;
+    };
 }
 
 MainWindow::~MainWindow() {
@@ -375,6 +388,12 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
+        case WM_CONTEXTMENU:
+            PostMessageW(hwnd_, kPaneContextMenu, wParam, lParam);
+            return 0;
+        case kPaneContextMenu:
+            OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
+            return 0;
         case kPaneDoubleClicked:
             controller_.OnPaneDoubleClicked(static_cast<int>(wParam));
             return 0;
@@ -504,6 +523,115 @@ void MainWindow::ApplyReadOnly(int pane) {
 
 void MainWindow::CloseAllFiles() {
     morvelin::CloseAllFiles();
+}
+
+// ---- the pane menu ----
+
+PaneMenuState MainWindow::MenuState(int pane) {
+    const PaneState& state = panes_[static_cast<std::size_t>(pane - 1)];
+    PaneMenuState menu;
+    menu.pane = pane;
+    menu.editable = !state.fileReadOnly && !state.undecodable && !runLocked_;
+    menu.runActive = controller_.RunActive();
+    menu.canUndo = state.edit->CanUndo();
+    menu.canRedo = state.edit->CanRedo();
+    menu.hasSelection = state.edit->HasSelection();
+    menu.canPaste = IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE;
+    menu.empty = state.edit->Call(SCI_GETLENGTH) == 0;
+    return menu;
+}
+
+void MainWindow::OnContextMenu(HWND control, LPARAM lParam) {
+    int pane = 0;
+    for (int n = 1; n <= kPaneCount; ++n) {
+        if (panes_[static_cast<std::size_t>(n - 1)].edit->Handle() == control) {
+            pane = n;
+        }
+    }
+    if (pane == 0 || controller_.EventsBlocked()) {
+        return;
+    }
+    ScintillaPane& edit = *panes_[static_cast<std::size_t>(pane - 1)].edit;
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (lParam == -1) {
+        // From the keyboard: at the caret.
+        const auto caret = edit.Call(SCI_GETCURRENTPOS);
+        at = {static_cast<LONG>(edit.Call(SCI_POINTXFROMPOSITION, 0, caret)),
+              static_cast<LONG>(edit.Call(SCI_POINTYFROMPOSITION, 0, caret))};
+        ClientToScreen(control, &at);
+    }
+    const HMENU menu = MakePaneMenu(pane, MenuState(pane), CountPaneText(GetPaneText(pane)));
+    const auto chosen = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr));
+    DestroyMenu(menu);
+    if (const std::optional<PaneCommand> command = CommandOfMenuId(chosen)) {
+        RunPaneCommand(pane, *command);
+    }
+}
+
+void MainWindow::RunPaneCommand(int pane, PaneCommand command) {
+    if (pane < 1 || pane > kPaneCount || !PaneCommandEnabled(command, MenuState(pane))) {
+        return;
+    }
+    ScintillaPane& edit = *panes_[static_cast<std::size_t>(pane - 1)].edit;
+    // Through the control's window, so that each command is one reported change.
+    const auto send = [&edit](UINT message) { SendMessageW(edit.Handle(), message, 0, 0); };
+    switch (command) {
+        case PaneCommand::Undo:
+            return send(SCI_UNDO);
+        case PaneCommand::Redo:
+            return send(SCI_REDO);
+        case PaneCommand::Cut:
+            return send(SCI_CUT);
+        case PaneCommand::Copy:
+            return send(SCI_COPY);
+        case PaneCommand::Paste:
+            return send(SCI_PASTE);
+        case PaneCommand::Delete:
+            return send(SCI_CLEAR);
+        case PaneCommand::SelectAll:
+            return send(SCI_SELECTALL);
+        default:
+            break;
+    }
+    if (!IsPaneTool(command)) {
+        return;
+    }
+    std::size_t length = 0;
+    std::string words;
+    if (command == PaneCommand::KeepUpToLength) {
+        const std::optional<std::string> answer =
+            answerer_(LengthQuestion(), std::to_string(kDefaultTitleLength), false);
+        if (!answer) {
+            return;
+        }
+        length =
+            std::min<std::size_t>(std::strtoull(answer->c_str(), nullptr, 10), kMaxTitleLength);
+    } else if (command == PaneCommand::DropLinesWithWords) {
+        const std::optional<std::string> answer = answerer_(WordsQuestion(), "", true);
+        if (!answer) {
+            return;
+        }
+        words = Utf8ToGb18030Lossy(*answer).value_or("");
+    }
+    const PaneToolResult result = RunPaneTool(command, GetPaneText(pane), length, words);
+    if (result.changed) {
+        const std::optional<std::string> utf8 = Gb18030ToUtf8(result.text);
+        if (!utf8) {
+            return;  // an editable pane holds a well-formed text; nothing else is replaced
+        }
+        edit.ReplaceAllAsEdit(*utf8);
+    }
+    std::string caption;
+    for (const PaneMenuEntry& entry : PaneMenuEntries()) {
+        if (entry.command == command) {
+            caption = entry.caption;
+        }
+    }
+    if (const std::size_t dots = caption.find("…"); dots != std::string::npos) {
+        caption.erase(dots);
+    }
+    desktop_.ShowMessageBox(PaneToolReport(result), caption, BoxIcon::None);
 }
 
 // ---- the rest of the view ----

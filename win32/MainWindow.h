@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "behaviour/Layout.h"
+#include "behaviour/PaneMenu.h"
 #include "behaviour/Ports.h"
 #include "win32/BalloonTips.h"
 #include "win32/ScintillaPane.h"
@@ -55,6 +57,16 @@ class MainWindow : public WindowView {
     void ShowProgress(int percent) override;
     void SetTitle(std::string_view utf8) override;
 
+    // The pane's context menu: what its state allows, and a command of it carried out. A tool
+    // replaces the whole text as one edit that 撤销 takes back, then says what it did in a box.
+    PaneMenuState MenuState(int pane);
+    void RunPaneCommand(int pane, PaneCommand command);
+    // Asks a tool's question; the answer in UTF-8, or nothing when the user cancelled. A dialog by
+    // default; tests answer themselves.
+    using Answerer = std::function<std::optional<std::string>(
+        const PaneToolQuestion& question, const std::string& initial, bool multiline)>;
+    void SetAnswerer(Answerer answerer) { answerer_ = std::move(answerer); }
+
     // What the tests look at.
     HWND Control(ControlId id) const;
     ScintillaPane& Pane(int pane) { return *panes_[static_cast<std::size_t>(pane - 1)].edit; }
@@ -82,6 +94,7 @@ class MainWindow : public WindowView {
     void Paint();
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void OnPaneChanged(int pane);
+    void OnContextMenu(HWND control, LPARAM lParam);
     Text ReadPane(int pane);
     void ApplySet(int pane, std::string_view utf8, Text text, bool undecodable);
     void ApplyReadOnly(int pane);
@@ -100,6 +113,7 @@ class MainWindow : public WindowView {
     std::vector<std::unique_ptr<LinkLabel>> links_;
     std::unique_ptr<BalloonTips> tips_;
     bool runLocked_ = false;
+    Answerer answerer_;
 };
 
 }  // namespace morvelin::win32
