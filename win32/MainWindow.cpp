@@ -48,12 +48,17 @@ int PaneOf(ControlId id) {
 
 // The pane's UTF-8 as a Text. A pane holds well-formed UTF-8 (Scintilla makes it so from every
 // input); should it not, the ill-formed bytes are saved as U+FFFD rather than the text not at all.
+// NUL and SUB would end the text for every reader of the file: a control character that reached
+// the pane (a typed Ctrl+@) is left out, and only it. In GB18030 those bytes never occur inside a
+// character.
 Text TextOfPane(std::string_view utf8) {
     std::optional<Text> text = Utf8ToGb18030Lossy(utf8);
     if (!text) {
         text = Utf8ToGb18030Lossy(Utf8(Wide(utf8)));
     }
-    return PaneTextOf(text.value_or(Text()));
+    Text bytes = text.value_or(Text());
+    std::erase_if(bytes, [](char byte) { return byte == '\0' || byte == '\x1A'; });
+    return PaneTextOf(bytes);
 }
 
 HFONT MakeFont(int height, const wchar_t* face) {
@@ -193,8 +198,6 @@ void MainWindow::CreateControls() {
                 state.edit =
                     std::make_unique<ScintillaPane>(hwnd_, IdOf(control->id), place, style);
                 state.edit->OnChanged([this, pane] { OnPaneChanged(pane); });
-                // Double-clicks select words; a drag after one grows the selection by words.
-                state.edit->Call(SCI_SETMOUSESELECTIONRECTANGULARSWITCH, 0);
                 hwnd = state.edit->Handle();
                 break;
             }

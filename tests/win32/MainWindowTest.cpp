@@ -121,6 +121,14 @@ TEST_F(Panes, ATypedCharacterIsOneChangeAndIsSaved) {
     EXPECT_EQ(ReadFile("data/a-2.txt"), "\xD6\xD0x\r\n") << "Enter makes CR LF";
 }
 
+TEST_F(Panes, ANulOrSubInThePaneNeverReachesTheFileAndCostsNothingElse) {
+    // As an input of the user's reaches the control: one message, one change.
+    SendMessageW(window_->Pane(1).Handle(), SCI_APPENDTEXT, 7,
+                 reinterpret_cast<LPARAM>("a\0b\x1A\r\nc"));
+    EXPECT_EQ(Saves(1), 1);
+    EXPECT_EQ(ReadFile("data/a-1.txt"), "ab\r\nc");
+}
+
 TEST_F(Panes, AWorkersCallsRunOnTheUiThreadAndItsSetIsSavedBeforeItReturns) {
     std::string text;
     for (int line = 0; line < 20000; ++line) {
