@@ -81,11 +81,16 @@ await() {
     done
     return 1
 }
-window_named() { xdotool search --name "^$1\$" 2>/dev/null | head -n 1; }
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 has_window() { [ -n "$(window_named "$1")" ]; }
 has_no_window() { [ -z "$(window_named "$1")" ]; }
 b3_is_q() { [ "$(cat "$app/data/b-3.txt" 2>/dev/null)" = q ]; }
 ended() { ! kill -0 "$pid" 2>/dev/null; }
+# No window manager gives the window the keyboard: the test does, once the window can take it.
+focused() {
+    xdotool windowfocus "$wid" 2>/dev/null
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$wid" ]
+}
 
 # Started from another folder: the data files beside the program must be the ones used.
 (cd "$work/elsewhere" && PATH="$work/bin:$PATH" exec "$wine" "$app/morvelin.exe") &
@@ -97,7 +102,7 @@ read -r ox oy < <("$wine" "$probe" origin | tr -d '\r')
 [ -n "${oy:-}" ] || fail "no client origin"
 # A click at a place of the client area, as the layout tables give it.
 click() { xdotool mousemove $((ox + $1)) $((oy + $2)) click "${3:-1}"; }
-xdotool windowfocus "$wid" 2>/dev/null
+await 100 focused || fail "the window did not take the keyboard"
 
 # Type after the last line of pane 1; the save follows each keystroke.
 click 75 300
