@@ -1,4 +1,4 @@
-# Cross-builds the non-GUI layers as 64-bit Windows programs with MinGW-w64 on Debian.
+# Cross-builds the Windows program and its layers as 64-bit Windows programs with MinGW-w64 on Debian.
 #   cmake --preset windows     (or -DCMAKE_TOOLCHAIN_FILE=cmake/MinGW64.cmake)
 # CTest runs the test programs under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
 set(CMAKE_SYSTEM_NAME Windows)

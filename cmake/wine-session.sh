@@ -36,6 +36,9 @@ start)
     exec </dev/null >/dev/null 2>&1
     "$wineserver" -p120 || true
     "$wineboot"
+    # Windows that no window manager manages: without one, closing a managed window waits two
+    # seconds for an answer that never comes.
+    "$(dirname "$wineboot")/wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
     ;;
 run)
     if [ -s "$state/display" ]; then

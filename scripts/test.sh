@@ -3,7 +3,7 @@
 #   scripts/test.sh                  the normal build (build/)
 #   scripts/test.sh --preset asan    AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/)
 #   scripts/test.sh --preset tsan    ThreadSanitizer on the threaded non-Qt code (build-tsan/)
-#   scripts/test.sh --preset windows core and store built with MinGW-w64, run under Wine (build-windows/)
+#   scripts/test.sh --preset windows the Windows program built with MinGW-w64, run under Wine (build-windows/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
