@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "behaviour/Layout.h"
@@ -42,6 +44,13 @@ class WindowView : public PaneAccess {
     virtual void ShowProgress(int percent) = 0;
     // The window's title bar.
     virtual void SetTitle(std::string_view utf8) = 0;
+
+    // Replaces the whole text of pane n as one edit of the user's: the pane's text-changed event
+    // once, and one step that 撤销 (undo) takes back.
+    virtual void ReplacePaneTextAsEdit(int pane, const Text& text) = 0;
+    // A short note at pane n of what the program just did there, shown for a moment without
+    // taking the user's input (a balloon at the pane).
+    virtual void ShowPaneNote(int pane, std::string_view utf8) = 0;
 };
 
 // The rest of the desktop: boxes, the clipboard and the browser. Tests put a recording fake here,
@@ -59,6 +68,13 @@ class DesktopPort {
     // Opens the address in the default browser, by the desktop's own means and its fallback;
     // false when nothing could open it. Returns at once.
     virtual bool OpenWebPage(std::string_view url) = 0;
+
+    // A small modal dialog with the question's title and prompt and a field holding `initial`
+    // (UTF-8): one line of digits, or several lines of text. The answer, or nothing when the user
+    // cancelled.
+    virtual std::optional<std::string> AskText(std::string_view utf8Title,
+                                               std::string_view utf8Prompt,
+                                               std::string_view utf8Initial, bool multiline) = 0;
 };
 
 // The UI thread's event loop.

@@ -18,6 +18,7 @@
 #include "behaviour/SystemText.h"
 #include "behaviour/Texts.h"
 #include "store/Folders.h"
+#include "store/Gb18030.h"
 #include "store/ProgramFolder.h"
 
 namespace morvelin {
@@ -187,6 +188,7 @@ void ProgramController::AttachWindow(WindowView& view) {
 
 void ProgramController::OnLoadNotice(const CategoryStore::LoadNotice& notice) {
     view_->SetPaneFileReadOnly(notice.pane, notice.readOnly);
+    paneReadOnly_[static_cast<std::size_t>(notice.pane - 1)] = notice.readOnly;
     if (notice.pane == 1) {
         loadNotices_.clear();
     }
@@ -352,6 +354,52 @@ void ProgramController::PrepareToEnd() {
     closing_ = true;
     CancelRun();
     ++blocked_;
+}
+
+void ProgramController::OnPaneTool(int pane, PaneCommand command) {
+    if (EventsBlocked() || runActive_ || !IsPaneTool(command) || pane < 1 || pane > kPaneCount ||
+        paneReadOnly_[static_cast<std::size_t>(pane - 1)]) {
+        return;
+    }
+    std::size_t length = 0;
+    Text words;
+    if (command == PaneCommand::KeepUpToLength) {
+        const PaneToolQuestion question = LengthQuestion();
+        const std::optional<std::string> answer =
+            desktop_.AskText(question.title, question.prompt, std::to_string(titleLength_), false);
+        if (!answer) {
+            return;
+        }
+        // Digits only; anything else is no length, and changes nothing.
+        std::size_t value = 0;
+        bool digits = !answer->empty();
+        for (const char c : *answer) {
+            digits = digits && c >= '0' && c <= '9';
+            value = std::min<std::size_t>(value * 10 + static_cast<std::size_t>(c - '0'),
+                                          kMaxTitleLength);
+        }
+        if (!digits) {
+            return;
+        }
+        length = titleLength_ = value;
+    } else if (command == PaneCommand::DropLinesWithWords) {
+        const PaneToolQuestion question = WordsQuestion();
+        const std::optional<std::string> answer =
+            desktop_.AskText(question.title, question.prompt, "", true);
+        if (!answer) {
+            return;
+        }
+        std::optional<std::string> bytes = Utf8ToGb18030(*answer);
+        if (!bytes) {
+            return;
+        }
+        words = std::move(*bytes);
+    }
+    const PaneToolResult result = RunPaneTool(command, view_->GetPaneText(pane), length, words);
+    if (result.changed) {
+        view_->ReplacePaneTextAsEdit(pane, result.text);
+    }
+    view_->ShowPaneNote(pane, PaneToolReport(result));
 }
 
 int ProgramController::End(int code) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "behaviour/PaneMenu.h"
 #include "behaviour/Ports.h"
 #include "behaviour/UiCallChannel.h"
 #include "behaviour/WorkerThread.h"
@@ -86,6 +87,13 @@ class ProgramController {
     void OnPaneDoubleClicked(int pane);
     void OnCategoryClicked(char letter);
     void OnGenerateClicked();
+    // A tool of the pane's menu (PaneMenu.h) chosen on pane n: asks its question where it has
+    // one, runs it on the pane's text, puts the result in as one edit that 撤销 takes back (saved
+    // once, as every change), and notes what it did at the pane. Not on a pane that takes no
+    // edits, nor during a run.
+    void OnPaneTool(int pane, PaneCommand command);
+    // The title length the length tool asks with: 60 until the user answers otherwise.
+    std::size_t TitleLength() const { return titleLength_; }
 
     // Asks the active run to stop without waiting for it; it ends as Stopped, and the output
     // panes show what their files hold again.
@@ -169,6 +177,8 @@ class ProgramController {
     std::optional<WriteFailure> folderProblem_;
     std::vector<CategoryStore::LoadNotice> loadNotices_;
     std::array<bool, kPaneCount> unsaved_{};
+    std::array<bool, kPaneCount> paneReadOnly_{};
+    std::size_t titleLength_ = kDefaultTitleLength;
     std::array<Text, kPaneCount> unsavedPaths_;
 
     int blocked_ = 1;  // held until the window is created

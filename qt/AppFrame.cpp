@@ -99,6 +99,9 @@ void AppFrame::Connect() {
         PaneEdit* edit = window_->Pane(pane);
         connect(edit, &PaneEdit::paneTextChanged, this,
                 [this, pane] { controller_.OnPaneTextChanged(pane); });
+        connect(edit, &PaneEdit::toolChosen, this, [this, pane](int command) {
+            controller_.OnPaneTool(pane, static_cast<PaneCommand>(command));
+        });
         if (pane >= kTwoPartPane) {
             connect(edit, &PaneEdit::doubleClicked, this,
                     [this, pane] { controller_.OnPaneDoubleClicked(pane); });

@@ -162,6 +162,19 @@ void BalloonTipComponent::ShowTip() {
     if (text.isEmpty()) {
         return;
     }
+    Present(text);
+}
+
+void BalloonTipComponent::ShowNote(QWidget* control, const QString& text) {
+    if (control == nullptr || !control->isVisible() || text.isEmpty()) {
+        return;
+    }
+    restTimer_->Stop();
+    lastPointer_ = control->mapToGlobal(control->rect().center());
+    Present(text);
+}
+
+void BalloonTipComponent::Present(const QString& text) {
     if (!window_) {
         window_ = std::make_unique<BalloonWindow>();
     }

@@ -44,6 +44,10 @@ class BalloonTipComponent : public QObject {
     QString attachedText(const QWidget* control) const { return texts_.value(control); }
 
     bool isTipVisible() const;
+
+    // Shows `text` at once in a balloon pointing at the middle of `control`, as a tip shows, and
+    // hides it as a tip hides: a short note of what the program just did there.
+    void ShowNote(QWidget* control, const QString& text);
     // The text of the tip on show, or of the last one shown.
     QString tipText() const { return shownText_; }
     // The tip window's place on the screen, shadow included.
@@ -60,6 +64,7 @@ class BalloonTipComponent : public QObject {
     QWidget* AttachedControlOf(QObject* receiver) const;
     void OnPointerMoved(QWidget* receiver, const QMouseEvent& event);
     void ShowTip();
+    void Present(const QString& text);
     void HideTip();
 
     QHash<const QWidget*, QString> texts_;

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <optional>
 
 namespace morvelin {
 
@@ -28,6 +29,11 @@ class Desktop {
     // Starts a program detached, with its arguments passed as they are (never through a shell);
     // false when it could not be started.
     virtual bool StartProgram(const QString& program, const QStringList& arguments) = 0;
+
+    // A small application-modal dialog asking for a number (one line of digits) or for several
+    // lines of text; the answer, or nothing when cancelled.
+    virtual std::optional<QString> AskText(const QString& title, const QString& prompt,
+                                           const QString& initial, bool multiline) = 0;
 };
 
 }  // namespace morvelin

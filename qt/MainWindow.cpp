@@ -86,14 +86,16 @@ QWidget* MainWindow::Build(const ControlLayout& control) {
         case ControlKind::GroupBox:
             return new GroupBox(caption, ToColor(control.text), parent);
         case ControlKind::Pane: {
-            auto* pane = new PaneEdit(Utf8(control.formName), control.wraps,
-                                      ToColor(control.background), parent);
-            pane->setFont(FontOf(control.font));
+            int number = 0;
             for (int n = 1; n <= kPaneCount; ++n) {
                 if (PaneControl(n) == control.id) {
-                    panes_[static_cast<std::size_t>(n - 1)] = pane;
+                    number = n;
                 }
             }
+            auto* pane = new PaneEdit(number, Utf8(control.formName), control.wraps,
+                                      ToColor(control.background), parent);
+            pane->setFont(FontOf(control.font));
+            panes_[static_cast<std::size_t>(number - 1)] = pane;
             return pane;
         }
         case ControlKind::Label:

@@ -1,5 +1,4 @@
 #include "qt/PaneEdit.h"
-#include "qt/QtText.h"
 
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -7,12 +6,17 @@
 #include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <new>
+
+#include "core/PaneTools.h"
+#include "qt/QtText.h"
+#include "qt/TextCodec.h"
 
 // The engine's interface for filling a document off the UI thread, as SCI_CREATELOADER gives it: a
 // document that no view shows yet, so any one thread may add to it. Declared here under the
@@ -65,8 +69,9 @@ bool IsCutCharacter(QChar c) {
 
 }  // namespace
 
-PaneEdit::PaneEdit(const QString& objectName, bool wrap, const QColor& background, QWidget* parent)
-    : QsciScintillaBase(parent), wrap_(wrap), background_(background) {
+PaneEdit::PaneEdit(int pane, const QString& objectName, bool wrap, const QColor& background,
+                   QWidget* parent)
+    : QsciScintillaBase(parent), wrap_(wrap), background_(background), pane_(pane) {
     setObjectName(objectName);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setLineWidth(1);
@@ -425,24 +430,82 @@ void PaneEdit::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void PaneEdit::contextMenuEvent(QContextMenuEvent* event) {
-    // The menu of a text box on a Chinese desktop.
+    // The program's own menu of a pane, the same on every window system (behaviour/PaneMenu.h).
+    PaneMenuState state;
+    state.pane = pane_;
+    state.runActive = runLocked_;
+    state.editable = !isReadOnly();
+    state.canUndo = CanUndo();
+    state.canRedo = SendScintilla(SCI_CANREDO) != 0;
+    state.hasSelection = HasSelection();
+    state.canPaste = SendScintilla(SCI_CANPASTE) != 0;
+    state.empty = SendScintilla(SCI_GETLENGTH) == 0;
     QMenu menu(this);
-    const bool editable = !isReadOnly();
-    const bool selection = HasSelection();
-    const auto add = [&](const char* caption, unsigned int command, bool enabled) {
-        QAction* action = menu.addAction(Utf8(caption));
-        action->setEnabled(enabled);
-        connect(action, &QAction::triggered, this, [this, command] { SendScintilla(command); });
-    };
-    add("撤消(&U)", SCI_UNDO, editable && CanUndo());
-    menu.addSeparator();
-    add("剪切(&T)", SCI_CUT, editable && selection);
-    add("复制(&C)", SCI_COPY, selection);
-    add("粘贴(&P)", SCI_PASTE, editable && SendScintilla(SCI_CANPASTE) != 0);
-    add("删除(&D)", SCI_CLEAR, editable && selection);
-    menu.addSeparator();
-    add("全选(&A)", SCI_SELECTALL, SendScintilla(SCI_GETLENGTH) > 0);
+    for (const PaneMenuEntry& entry : PaneMenuEntries()) {
+        if (!PaneMenuHas(entry, pane_)) {
+            continue;
+        }
+        if (entry.separatorBefore) {
+            menu.addSeparator();
+        }
+        if (entry.command == PaneCommand::Facts) {
+            const Text text = TextCodec::FromPaneText(Utf8Text());
+            menu.addAction(Utf8(PaneFactsCaption(CountPaneText(text))))->setEnabled(false);
+            continue;
+        }
+        QAction* action = menu.addAction(Utf8(entry.caption));
+        if (entry.shortcut[0] != '\0') {
+            action->setShortcut(QKeySequence(QString::fromLatin1(entry.shortcut)));
+        }
+        action->setEnabled(PaneCommandEnabled(entry.command, state));
+        const PaneCommand command = entry.command;
+        connect(action, &QAction::triggered, this, [this, command] { RunMenuCommand(command); });
+    }
     menu.exec(event->globalPos());
+}
+
+void PaneEdit::RunMenuCommand(PaneCommand command) {
+    switch (command) {
+        case PaneCommand::Undo:
+            SendScintilla(SCI_UNDO);
+            return;
+        case PaneCommand::Redo:
+            SendScintilla(SCI_REDO);
+            return;
+        case PaneCommand::Cut:
+            SendScintilla(SCI_CUT);
+            return;
+        case PaneCommand::Copy:
+            SendScintilla(SCI_COPY);
+            return;
+        case PaneCommand::Paste:
+            SendScintilla(SCI_PASTE);
+            return;
+        case PaneCommand::Delete:
+            SendScintilla(SCI_CLEAR);
+            return;
+        case PaneCommand::SelectAll:
+            SendScintilla(SCI_SELECTALL);
+            return;
+        default:
+            break;
+    }
+    // A tool asks and changes the pane only once the menu is gone, outside its event.
+    QMetaObject::invokeMethod(
+        this, [this, command] { Q_EMIT toolChosen(static_cast<int>(command)); },
+        Qt::QueuedConnection);
+}
+
+void PaneEdit::ReplaceAllAsEdit(std::string_view utf8) {
+    ++eventDepth_;
+    SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_TARGETWHOLEDOCUMENT);
+    SendScintilla(SCI_REPLACETARGET, utf8.size(), utf8.data());
+    SendScintilla(SCI_ENDUNDOACTION);
+    SendScintilla(SCI_GOTOPOS, 0UL);
+    if (--eventDepth_ == 0) {
+        ReportChange();
+    }
 }
 
 // What a paste or a drop brings in, without NUL and SUB: the engine would otherwise end the text

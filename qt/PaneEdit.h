@@ -8,11 +8,14 @@
 #undef slots
 
 #include <QColor>
+
 #include <QString>
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
+
+#include "behaviour/PaneMenu.h"
 
 namespace morvelin {
 
@@ -42,7 +45,8 @@ class PaneEdit : public QsciScintillaBase {
 
     // `wrap` wraps lines at the pane's width with a vertical scroll bar only; otherwise long lines
     // scroll sideways and both scroll bars show.
-    PaneEdit(const QString& objectName, bool wrap, const QColor& background, QWidget* parent);
+    PaneEdit(int pane, const QString& objectName, bool wrap, const QColor& background,
+             QWidget* parent);
 
     // A new content for the pane, taken in off the UI thread: the pane makes an empty document
     // (UI thread), a worker fills it, and the pane shows it in one short step (UI thread). A
@@ -100,10 +104,16 @@ class PaneEdit : public QsciScintillaBase {
     // Moves the caret to the end of the text.
     void MoveToEnd();
 
+    // Replaces the whole text as one edit of the user's, which one undo takes back; reported as
+    // one change.
+    void ReplaceAllAsEdit(std::string_view utf8);
+
   Q_SIGNALS:
     void paneTextChanged();
     // The second press of a left double-click, before the pane selects the word under it.
     void doubleClicked();
+    // A tool of the pane's menu was chosen; it runs after the menu has closed.
+    void toolChosen(int command);
 
   protected:
     bool event(QEvent* event) override;
@@ -125,6 +135,7 @@ class PaneEdit : public QsciScintillaBase {
     void EndComposition();
     // What belongs to a document rather than the view: UTF-8, CR LF, no undo history.
     void SetUpDocument();
+    void RunMenuCommand(PaneCommand command);
     void ApplyFont();
     void ApplyReadOnly();
     void ApplyWrap(Shape shape);
@@ -134,6 +145,7 @@ class PaneEdit : public QsciScintillaBase {
 
     const bool wrap_;
     const QColor background_;
+    const int pane_;
     bool fileReadOnly_ = false;
     bool runLocked_ = false;
     bool setting_ = false;

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QProcess>
 
@@ -35,6 +36,28 @@ bool QtDesktop::OpenUrl(const QUrl& url) {
 
 bool QtDesktop::StartProgram(const QString& program, const QStringList& arguments) {
     return QProcess::startDetached(program, arguments);
+}
+
+std::optional<QString> QtDesktop::AskText(const QString& title, const QString& prompt,
+                                          const QString& initial, bool multiline) {
+    QInputDialog dialog;
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setOkButtonText(QString::fromUtf8("确定"));
+    dialog.setCancelButtonText(QString::fromUtf8("取消"));
+    if (multiline) {
+        dialog.setOption(QInputDialog::UsePlainTextEditForTextInput);
+        dialog.setTextValue(initial);
+    } else {
+        dialog.setInputMode(QInputDialog::IntInput);
+        dialog.setIntRange(0, 100000);
+        dialog.setIntValue(initial.toInt());
+    }
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return multiline ? dialog.textValue() : QString::number(dialog.intValue());
 }
 
 }  // namespace morvelin

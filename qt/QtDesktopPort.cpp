@@ -23,4 +23,15 @@ bool QtDesktopPort::OpenWebPage(std::string_view url) {
     return morvelin::OpenWebPage(desktop_, Utf8(url));
 }
 
+std::optional<std::string> QtDesktopPort::AskText(std::string_view utf8Title,
+                                                  std::string_view utf8Prompt,
+                                                  std::string_view utf8Initial, bool multiline) {
+    const std::optional<QString> answer =
+        desktop_.AskText(Utf8(utf8Title), Utf8(utf8Prompt), Utf8(utf8Initial), multiline);
+    if (!answer) {
+        return std::nullopt;
+    }
+    return answer->toStdString();
+}
+
 }  // namespace morvelin

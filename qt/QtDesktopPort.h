@@ -16,6 +16,8 @@ class QtDesktopPort : public DesktopPort {
                         BoxIcon icon) override;
     bool SetClipboardText(const Text& text) override;
     bool OpenWebPage(std::string_view url) override;
+    std::optional<std::string> AskText(std::string_view utf8Title, std::string_view utf8Prompt,
+                                       std::string_view utf8Initial, bool multiline) override;
 
   private:
     Desktop& desktop_;

@@ -149,4 +149,16 @@ void QtWindowSystem::SetTitle(std::string_view utf8) {
     window_.setWindowTitle(Utf8(utf8));
 }
 
+void QtWindowSystem::ReplacePaneTextAsEdit(int pane, const Text& text) {
+    if (PaneEdit* edit = window_.Pane(pane)) {
+        edit->ReplaceAllAsEdit(TextCodec::ToPaneText(text));
+    }
+}
+
+void QtWindowSystem::ShowPaneNote(int pane, std::string_view utf8) {
+    if (BalloonTipComponent* tips = window_.BalloonTips()) {
+        tips->ShowNote(window_.Pane(pane), Utf8(utf8));
+    }
+}
+
 }  // namespace morvelin

@@ -38,6 +38,8 @@ class QtWindowSystem : public WindowView {
     void SetRunLocked(bool locked) override;
     void ShowProgress(int percent) override;
     void SetTitle(std::string_view utf8) override;
+    void ReplacePaneTextAsEdit(int pane, const Text& text) override;
+    void ShowPaneNote(int pane, std::string_view utf8) override;
 
   private:
     void WriteFile(int pane, const Text& path, const Text& text);

@@ -164,6 +164,14 @@ void BalloonTips::Hide() {
     }
 }
 
+void BalloonTips::ShowNote(HWND control, const std::wstring& text) {
+    RECT box{};
+    if (control == nullptr || text.empty() || !GetWindowRect(control, &box)) {
+        return;
+    }
+    Show(control, text, POINT{(box.left + box.right) / 2, (box.top + box.bottom) / 2});
+}
+
 void BalloonTips::Show(HWND control, const std::wstring& text, POINT pointer) {
     const HDC screenDc = GetDC(nullptr);
     const HDC dc = CreateCompatibleDC(screenDc);

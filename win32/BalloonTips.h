@@ -35,6 +35,9 @@ class BalloonTips {
 
     // The control's tip, CR LF starting a new line; false for no control.
     bool Attach(HWND control, std::wstring text);
+    // Shows `text` at once in a balloon pointing at the middle of `control`, hidden as a tip is:
+    // a short note of what the program just did there.
+    void ShowNote(HWND control, const std::wstring& text);
 
     // What the hook reports, and the timers' ends (tests call these directly).
     void OnPointerMoved(HWND under, POINT screen);

@@ -81,12 +81,6 @@ MainWindow::MainWindow(HINSTANCE instance, ProgramController& controller, Win32D
     fonts_[static_cast<std::size_t>(FontKind::SongTiPixels14)] = MakeFont(-14, L"SimSun");
     fonts_[static_cast<std::size_t>(FontKind::SongTiPixels16)] = MakeFont(-16, L"SimSun");
     background_ = CreateSolidBrush(ColorOf(MainWindowLayout().background));
-    answerer_ = [this](const PaneToolQuestion& question, const std::string& initial,
-                       bool multiline) -> std::optional<std::string> {
-        const std::optional<std::wstring> answer =
-            AskQuestion(hwnd_, question, Wide(initial), multiline);
-        return answer ? std::optional<std::string>(Utf8(*answer)) : std::nullopt;
-    };
 }
 
 MainWindow::~MainWindow() {
@@ -597,44 +591,22 @@ void MainWindow::RunPaneCommand(int pane, PaneCommand command) {
         default:
             break;
     }
-    if (!IsPaneTool(command)) {
-        return;
+    if (IsPaneTool(command)) {
+        controller_.OnPaneTool(pane, command);
     }
-    std::size_t length = 0;
-    std::string words;
-    if (command == PaneCommand::KeepUpToLength) {
-        const std::optional<std::string> answer =
-            answerer_(LengthQuestion(), std::to_string(kDefaultTitleLength), false);
-        if (!answer) {
-            return;
-        }
-        length =
-            std::min<std::size_t>(std::strtoull(answer->c_str(), nullptr, 10), kMaxTitleLength);
-    } else if (command == PaneCommand::DropLinesWithWords) {
-        const std::optional<std::string> answer = answerer_(WordsQuestion(), "", true);
-        if (!answer) {
-            return;
-        }
-        words = Utf8ToGb18030Lossy(*answer).value_or("");
+}
+
+void MainWindow::ReplacePaneTextAsEdit(int pane, const Text& text) {
+    // An editable pane holds a well-formed text, and a tool makes one of it.
+    if (const std::optional<std::string> utf8 = Gb18030ToUtf8(text)) {
+        panes_[static_cast<std::size_t>(pane - 1)].edit->ReplaceAllAsEdit(*utf8);
     }
-    const PaneToolResult result = RunPaneTool(command, GetPaneText(pane), length, words);
-    if (result.changed) {
-        const std::optional<std::string> utf8 = Gb18030ToUtf8(result.text);
-        if (!utf8) {
-            return;  // an editable pane holds a well-formed text; nothing else is replaced
-        }
-        edit.ReplaceAllAsEdit(*utf8);
+}
+
+void MainWindow::ShowPaneNote(int pane, std::string_view utf8) {
+    if (tips_) {
+        tips_->ShowNote(Control(PaneControl(pane)), Wide(utf8));
     }
-    std::string caption;
-    for (const PaneMenuEntry& entry : PaneMenuEntries()) {
-        if (entry.command == command) {
-            caption = entry.caption;
-        }
-    }
-    if (const std::size_t dots = caption.find("…"); dots != std::string::npos) {
-        caption.erase(dots);
-    }
-    desktop_.ShowMessageBox(PaneToolReport(result), caption, BoxIcon::None);
 }
 
 // ---- the rest of the view ----

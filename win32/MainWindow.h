@@ -56,16 +56,13 @@ class MainWindow : public WindowView {
     void SetRunLocked(bool locked) override;
     void ShowProgress(int percent) override;
     void SetTitle(std::string_view utf8) override;
+    void ReplacePaneTextAsEdit(int pane, const Text& text) override;
+    void ShowPaneNote(int pane, std::string_view utf8) override;
 
-    // The pane's context menu: what its state allows, and a command of it carried out. A tool
-    // replaces the whole text as one edit that 撤销 takes back, then says what it did in a box.
+    // The pane's context menu: what its state allows, and a command of it carried out; a tool
+    // goes to the controller.
     PaneMenuState MenuState(int pane);
     void RunPaneCommand(int pane, PaneCommand command);
-    // Asks a tool's question; the answer in UTF-8, or nothing when the user cancelled. A dialog by
-    // default; tests answer themselves.
-    using Answerer = std::function<std::optional<std::string>(
-        const PaneToolQuestion& question, const std::string& initial, bool multiline)>;
-    void SetAnswerer(Answerer answerer) { answerer_ = std::move(answerer); }
 
     // What the tests look at.
     HWND Control(ControlId id) const;
@@ -113,7 +110,6 @@ class MainWindow : public WindowView {
     std::vector<std::unique_ptr<LinkLabel>> links_;
     std::unique_ptr<BalloonTips> tips_;
     bool runLocked_ = false;
-    Answerer answerer_;
 };
 
 }  // namespace morvelin::win32

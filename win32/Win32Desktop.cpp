@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "win32/PaneCodec.h"
+#include "win32/PaneContextMenu.h"
 #include "win32/WideText.h"
 
 namespace morvelin::win32 {
@@ -126,6 +127,17 @@ bool Win32Desktop::OpenWebPage(std::string_view url) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;
+}
+
+std::optional<std::string> Win32Desktop::AskText(std::string_view utf8Title,
+                                                 std::string_view utf8Prompt,
+                                                 std::string_view utf8Initial, bool multiline) {
+    const std::string title(utf8Title);
+    const std::string prompt(utf8Prompt);
+    const std::optional<std::wstring> answer =
+        AskQuestion(clipboardOwner_, PaneToolQuestion{title.c_str(), prompt.c_str()},
+                    Wide(utf8Initial), multiline);
+    return answer ? std::optional<std::string>(Utf8(*answer)) : std::nullopt;
 }
 
 }  // namespace morvelin::win32

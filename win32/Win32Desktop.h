@@ -23,6 +23,9 @@ class Win32Desktop : public DesktopPort {
     bool SetClipboardText(const Text& text) override;
     // The shell's "open"; where the shell refuses, the command line registered for ".htm" pages.
     bool OpenWebPage(std::string_view url) override;
+    // The question in a small modal dialog over the clipboard owner, the main window.
+    std::optional<std::string> AskText(std::string_view utf8Title, std::string_view utf8Prompt,
+                                       std::string_view utf8Initial, bool multiline) override;
 
     // The command line that opens `url` with the program registered for ".htm" pages, made from
     // that program's registered command: cut at its first "%1" in quotes, or else at its first

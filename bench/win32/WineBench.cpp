@@ -24,8 +24,8 @@
 
 #include "behaviour/ProgramController.h"
 #include "core/KeywordGenerator.h"
-#include "tests/support/MemoryPanes.h"
 #include "store/CategoryStore.h"
+#include "tests/support/MemoryPanes.h"
 #include "win32/MainWindow.h"
 #include "win32/Win32Desktop.h"
 #include "win32/Win32UiLoop.h"

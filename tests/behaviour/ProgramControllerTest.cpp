@@ -131,6 +131,47 @@ TEST_F(Controller, AWindowThatCannotTakeATipWasNotBuiltWhole) {
     EXPECT_EQ(exitCode_, -1);
 }
 
+// A tool of a pane's menu: one edit of the pane (so one save), a note of what it did, and its
+// question asked with the answer remembered; never on a pane that takes no edits or during a run.
+TEST_F(Controller, PaneToolsChangeThePaneOnceAndSayWhatTheyDid) {
+    WriteBytes("data/a-3.txt", "kept");
+    MakeReadOnly("data/a-3.txt");
+    Start();
+    view_.Type(5, "a b\r\na b\r\nlonger line\r\n");
+    view_.calls.clear();
+    controller_.OnPaneTool(5, PaneCommand::DropDuplicates);
+    EXPECT_EQ(view_.calls, std::vector<std::string>{"edit 5"});
+    EXPECT_EQ(ReadBytes("data/a-5.txt"), "a b\r\nlonger line\r\n");
+    ASSERT_EQ(view_.notes.size(), 1u);
+    EXPECT_EQ(view_.notes[0], (std::pair<int, std::string>{5, "已删除 1 行"}));
+
+    controller_.OnPaneTool(5, PaneCommand::KeepUpToLength);  // cancelled
+    desktop_.answer = "3";
+    controller_.OnPaneTool(5, PaneCommand::KeepUpToLength);
+    EXPECT_EQ(ReadBytes("data/a-5.txt"), "a b\r\n");
+    desktop_.answer = "x";  // no number: nothing happens
+    controller_.OnPaneTool(5, PaneCommand::KeepUpToLength);
+    EXPECT_EQ(
+        desktop_.questions,
+        (std::vector<std::string>{"按标题长度筛选|60", "按标题长度筛选|60", "按标题长度筛选|3"}));
+    EXPECT_EQ(controller_.TitleLength(), 3u);
+
+    desktop_.answer = "a\r\n";
+    controller_.OnPaneTool(5, PaneCommand::DropLinesWithWords);
+    EXPECT_EQ(ReadBytes("data/a-5.txt"), "");
+    EXPECT_EQ(desktop_.questions.back(), "排除含有以下词的行||lines");
+
+    view_.calls.clear();
+    controller_.OnPaneTool(3, PaneCommand::TrimBlankLines);  // its file cannot be saved over
+    view_.Type(1, "x");
+    view_.Type(2, "y");
+    controller_.OnGenerateClicked();
+    controller_.OnPaneTool(1, PaneCommand::DropDuplicates);  // a run has the panes
+    FinishRun();
+    EXPECT_EQ(std::count(view_.calls.begin(), view_.calls.end(), "edit 3"), 0);
+    EXPECT_EQ(std::count(view_.calls.begin(), view_.calls.end(), "edit 1"), 0);
+}
+
 TEST_F(Controller, NothingReachesAHandlerBeforeTheWindowIsCreatedOrAfterItCloses) {
     controller_.AttachWindow(view_);
     controller_.OnCategoryClicked('c');

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QUrl>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "qt/Desktop.h"
@@ -42,7 +43,17 @@ class FakeDesktop : public Desktop {
         return startProgramWorks;
     }
 
+    std::optional<QString> AskText(const QString& title, const QString& /*prompt*/,
+                                   const QString& initial, bool multiline) override {
+        questions.push_back(title + QStringLiteral("|") + initial +
+                            (multiline ? QStringLiteral("|lines") : QString()));
+        return answer;
+    }
+
     std::vector<Box> boxes;
+    std::vector<QString> questions;
+    // What AskText answers; nothing is a cancel.
+    std::optional<QString> answer;
     std::vector<QString> clipboard;
     std::vector<QUrl> openedUrls;
     std::vector<Start> started;

@@ -73,6 +73,16 @@ class FakeWindowView : public WindowView {
     }
     void ShowProgress(int percent) override { progress.push_back(percent); }
     void SetTitle(std::string_view utf8) override { title = std::string(utf8); }
+    void ReplacePaneTextAsEdit(int pane, const Text& text) override {
+        texts_[Index(pane)] = text;
+        calls.push_back("edit " + std::to_string(pane));
+        if (changed_) {
+            changed_(pane);
+        }
+    }
+    void ShowPaneNote(int pane, std::string_view utf8) override {
+        notes.emplace_back(pane, std::string(utf8));
+    }
 
     std::vector<std::string> calls;
     std::vector<std::pair<ControlId, std::string>> labels;
@@ -81,6 +91,7 @@ class FakeWindowView : public WindowView {
     bool locked = false;
     std::vector<int> progress;
     std::string title;
+    std::vector<std::pair<int, std::string>> notes;
 
   private:
     static std::size_t Index(int pane) { return static_cast<std::size_t>(pane - 1); }
@@ -113,6 +124,16 @@ class FakeDesktopPort : public DesktopPort {
         pages.emplace_back(url);
         return true;
     }
+    std::optional<std::string> AskText(std::string_view title, std::string_view,
+                                       std::string_view initial, bool multiline) override {
+        questions.push_back(std::string(title) + "|" + std::string(initial) +
+                            (multiline ? "|lines" : ""));
+        return answer;
+    }
+
+    // What AskText answers; nothing is a cancel.
+    std::optional<std::string> answer;
+    std::vector<std::string> questions;
 
     std::vector<Box> boxes;
     Text clipboard;

@@ -39,7 +39,15 @@ class RecordingDesktop : public Win32Desktop {
         opened.emplace_back(url);
         return openSucceeds;
     }
+    std::optional<std::string> AskText(std::string_view title, std::string_view,
+                                       std::string_view initial, bool multiline) override {
+        asked.push_back(std::string(title) + "|" + std::string(initial));
+        return answerer ? answerer(multiline) : std::nullopt;
+    }
 
+    // The user's answer to a question: nothing for a cancel.
+    std::function<std::optional<std::string>(bool multiline)> answerer;
+    std::vector<std::string> asked;
     std::vector<Box> boxes;
     std::vector<Text> clipboard;
     std::vector<std::string> opened;
