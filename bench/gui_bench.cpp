@@ -11,6 +11,9 @@
 //                          QPlainTextEdit of the pane's size
 //   long_line_10mb_s       a program started on a 10 MB line in pane 1 (1 attribute, 1 class):
 //                          start with its load, the generation, and the end
+//   tools_1m_ms_dedupe     a pane tool on a pane 5 of 1,000,000 lines (every line twice), from the
+//   tools_1m_ms_length     menu's action to the new text in the pane and its file saved:
+//                          去除重复行, and 按标题长度筛选… keeping the lines of 26 bytes or less
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -120,6 +123,17 @@ class Bench {
 
     void Select(char letter) { frame_.Window()->CategoryButton(letter)->click(); }
 
+    // A pane tool on pane 5 as its menu action starts it, to its file saved; milliseconds.
+    double Tool(PaneCommand command, const char* answer = nullptr) {
+        if (answer != nullptr) {
+            desktop_.answer = QString::fromUtf8(answer);
+        }
+        QElapsedTimer clock;
+        clock.start();
+        frame_.Controller().OnPaneTool(kThreePartPane, command);
+        return clock.nsecsElapsed() / 1e6;
+    }
+
     // The median of a few typed characters at the end of pane 5 (100k lines), each saved before the
     // key returns; milliseconds.
     double Keystroke() {
@@ -152,7 +166,6 @@ class Bench {
 
     QSize PaneSize() const { return frame_.Window()->Pane(5)->size(); }
 
-  private:
     void Write(const char* name, const std::string& bytes) {
         QFile file(folder_.filePath(QStringLiteral("data/") + QString::fromUtf8(name)));
         if (file.open(QIODevice::WriteOnly)) {
@@ -160,6 +173,7 @@ class Bench {
         }
     }
 
+  private:
     testing::FakeDesktop desktop_;
     QTemporaryDir folder_;
     AppFrame frame_;
@@ -214,12 +228,29 @@ int main(int argc, char* argv[]) {
     QPlainTextEdit bare;
     bare.resize(bench.PaneSize());
     bare.show();
-    const QString lines = TextCodec::Decode(bench.FileText("b-5.txt"));
+    const std::string output = bench.FileText("b-5.txt");
+    const QString lines = TextCodec::Decode(output);
     QElapsedTimer clock;
     clock.start();
     bare.setPlainText(lines);
     bare.repaint();
     std::printf("set_plain_text_1m_s: %.3f\n", clock.nsecsElapsed() / 1e9);
+    std::fflush(stdout);
+
+    // Category c: pane 5 holds 1M lines, 500,000 different ones of 19 to 33 bytes, each twice.
+    std::string doubled;
+    const std::string stem = TextCodec::Encode(QString::fromUtf8("连衣裙款式"));
+    for (int i = 0; i < 500'000; ++i) {
+        doubled += stem + std::to_string(i) + std::string(static_cast<std::size_t>(i % 15), 'x') +
+                   " red\r\n";
+    }
+    bench.Write("c-5.txt", doubled + doubled);
+    bench.Select('c');
+    std::printf("tools_1m_ms_dedupe: %.0f\n", bench.Tool(PaneCommand::DropDuplicates));
+    bench.Select('c');
+    std::printf("tools_1m_ms_length: %.0f\n", bench.Tool(PaneCommand::KeepUpToLength, "26"));
+    std::printf("file_5_after_tools_bytes: %lld\n",
+                static_cast<long long>(bench.FileSize("c-5.txt")));
     std::fflush(stdout);
 
     Bench longLine;

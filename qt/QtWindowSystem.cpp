@@ -20,6 +20,10 @@ QtWindowSystem::QtWindowSystem(MainWindow& window, UiCallChannel& channel)
     : window_(window), channel_(channel) {}
 
 Text QtWindowSystem::GetPaneText(int pane) {
+    if (editedText_ != nullptr && pane == editedPane_ &&
+        QThread::currentThread() == window_.thread()) {
+        return *editedText_;
+    }
     std::string utf8;
     bool outOfMemory = false;
     // On a shut channel (the window is closing) the read gives the empty text.
@@ -151,7 +155,13 @@ void QtWindowSystem::SetTitle(std::string_view utf8) {
 
 void QtWindowSystem::ReplacePaneTextAsEdit(int pane, const Text& text) {
     if (PaneEdit* edit = window_.Pane(pane)) {
+        // The edit's own report saves the pane; it holds `text` exactly then (a tool's result is
+        // whole lines of what the pane gave), so the save needs no conversion back.
+        editedPane_ = pane;
+        editedText_ = &text;
         edit->ReplaceAllAsEdit(TextCodec::ToPaneText(text));
+        editedPane_ = 0;
+        editedText_ = nullptr;
     }
 }
 

@@ -53,6 +53,10 @@ class QtWindowSystem : public WindowView {
         std::vector<Text> paths;
     };
     ReportedSet* reportedSet_ = nullptr;
+    // While a tool's edit of a pane is reported: the pane and the Text it now holds, which the
+    // save of that report reads instead of converting the pane's text back. UI thread only.
+    int editedPane_ = 0;
+    const Text* editedText_ = nullptr;
 };
 
 }  // namespace morvelin
