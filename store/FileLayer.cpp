@@ -30,9 +30,20 @@ class OpenFileTable {
     // Waits while another thread holds the table.
     std::unique_lock<std::mutex> Lock() {
         std::unique_lock lock(mutex_);
-        holdEnded_.wait(
-            lock, [this] { return holdDepth_ == 0 || holder_ == std::this_thread::get_id(); });
+        const auto free = [this] {
+            return holdDepth_ == 0 || holder_ == std::this_thread::get_id();
+        };
+        if (!free()) {
+            ++waiters_;
+            holdEnded_.wait(lock, free);
+            --waiters_;
+        }
         return lock;
+    }
+
+    std::size_t Waiters() {
+        std::lock_guard lock(mutex_);
+        return waiters_;
     }
 
     void Hold() {
@@ -97,6 +108,7 @@ class OpenFileTable {
     std::condition_variable holdEnded_;
     std::thread::id holder_;
     int holdDepth_ = 0;
+    std::size_t waiters_ = 0;
     std::vector<OpenFile> entries_;
     FileNumber next_ = 0;
 };
@@ -348,6 +360,10 @@ FilePlatform& CurrentFilePlatform() {
 
 FilePlatform* UseFilePlatform(FilePlatform* platform) {
     return installedPlatform.exchange(platform);
+}
+
+std::size_t OpenFileTableWaiters() {
+    return Table().Waiters();
 }
 
 OpenFileTableHold::OpenFileTableHold() {

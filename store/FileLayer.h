@@ -28,6 +28,10 @@ class OpenFileTableHold {
     OpenFileTableHold& operator=(const OpenFileTableHold&) = delete;
 };
 
+// How many threads wait for another thread's hold to end now. For tests, which wait on it to know
+// that a thread has reached the table.
+std::size_t OpenFileTableWaiters();
+
 // Opens an existing file for reading and writing, shared with anyone else, and enters it in the
 // table. Never creates a file. 0 when the path is empty, the file is missing or read-only.
 FileNumber OpenShared(const Text& path);

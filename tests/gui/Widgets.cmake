@@ -18,4 +18,5 @@ find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 if(DESKTOP_FILE_VALIDATE)
     add_test(NAME desktop_entry_valid
         COMMAND ${DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/qt/icons/morvelin.desktop)
+    set_tests_properties(desktop_entry_valid PROPERTIES TIMEOUT 60)
 endif()

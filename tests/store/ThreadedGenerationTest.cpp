@@ -168,25 +168,31 @@ TEST_F(ThreadedGenerationTest, OutputFilesHoldTheResultsWhileTheCategoryKeepsRel
     ui.Call([&] { store.reset(); });
 }
 
-// Another thread's close waits for a load that holds the table, and then closes as usual.
+// Another thread's close waits for a load that holds the table, and then closes as usual. The
+// test goes on only once the closer waits at the table (or has ended, which a broken hold lets it
+// do at once), so it finds a broken hold every time, not by chance.
 TEST_F(ThreadedGenerationTest, CloseFromAnotherThreadWaitsForAHoldToEnd) {
     MakeDataFolder();
     WriteBytes("data/a-1.txt", "shirt");
-    std::promise<void> started;
+    std::atomic<bool> closed{false};
     std::thread closer;
     {
         const OpenFileTableHold hold;
         const FileNumber file = OpenShared("data/a-1.txt");
         ASSERT_NE(file, 0);
-        closer = std::thread([&started] {
-            started.set_value();
+        closer = std::thread([&closed] {
             CloseAllFiles();
+            closed = true;
         });
-        started.get_future().wait();
+        while (OpenFileTableWaiters() == 0 && !closed) {
+            std::this_thread::yield();
+        }
+        EXPECT_FALSE(closed) << "the close went through the hold";
         EXPECT_EQ(ReadWholeText(file), "shirt");
         EXPECT_FALSE(WriteWholeFile("data/a-1.txt", "dress")) << "still held in the table";
     }
     closer.join();
+    EXPECT_TRUE(closed);
     EXPECT_TRUE(WriteWholeFile("data/a-1.txt", "dress"));
 }
 
