@@ -147,7 +147,8 @@ class PosixFilePlatform final : public FilePlatform {
         if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
             return path;
         }
-        // A link that leads nowhere: a plain write would create some file elsewhere; do nothing.
+        // A link that leads nowhere names no file of ours, and writing through it would make one
+        // elsewhere: nothing.
         char* resolved = ::realpath(path.c_str(), nullptr);
         if (resolved == nullptr) {
             return {};

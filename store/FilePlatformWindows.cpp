@@ -168,7 +168,7 @@ class WindowsFilePlatform final : public FilePlatform {
             return path;
         }
         // A link: replace the file it leads to, so that the link stays. A link that leads
-        // nowhere would have a plain write create some file elsewhere; do nothing.
+        // nowhere names no file of ours, and writing through it would make one elsewhere: nothing.
         const HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
@@ -238,9 +238,9 @@ class WindowsFilePlatform final : public FilePlatform {
     bool Flush(Handle file) override { return FlushFileBuffers(Native(file)) != 0; }
 
     bool Replace(const Text& from, const Text& target) override {
-        // The plain write this replaces opened the file exclusively and for writing: it failed
-        // while the file was open anywhere, the table's entries included, and for a file that may
-        // not be written. The same open, closed again at once, keeps those refusals; a rename
+        // A save must fail while the file is open anywhere, the table's entries included, and for
+        // a file that may not be written: an exclusive open for writing, closed again at once,
+        // refuses exactly those; a rename
         // alone needs only the right to delete, and whether it refuses a file held open with
         // FILE_SHARE_DELETE depends on the Windows version.
         const HANDLE existing = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr,

@@ -66,7 +66,7 @@ TEST_F(FileLayerWindowsTest, TableEntriesShareReadingAndWritingButKeepOutAnExclu
     EXPECT_NE(sharer, INVALID_HANDLE_VALUE) << GetLastError();
     CloseHandle(sharer);
 
-    // The plain write that a save replaces opened the file like this.
+    // An exclusive open for writing, the test a save makes before it replaces the file.
     const HANDLE exclusive = OpenHere("data/a-1.txt", GENERIC_WRITE, 0);
     const DWORD error = GetLastError();
     EXPECT_EQ(exclusive, INVALID_HANDLE_VALUE);
@@ -76,7 +76,7 @@ TEST_F(FileLayerWindowsTest, TableEntriesShareReadingAndWritingButKeepOutAnExclu
     }
 }
 
-// The platform's replace keeps the refusals of the plain write by itself, so that they hold even
+// The platform's replace refuses held and read-only files by itself, so that this holds even
 // where the checks above it do not look (another process's table, for one).
 TEST_F(FileLayerWindowsTest, PlatformReplaceRefusesHeldAndReadOnlyFiles) {
     const struct {
