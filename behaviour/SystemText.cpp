@@ -11,47 +11,9 @@
 #include <climits>
 #endif
 
+#include "store/Gb18030.h"
+
 namespace morvelin {
-
-namespace {
-
-#ifndef _WIN32
-// The length of the UTF-8 character at `p`, 0 when none starts there.
-std::size_t Utf8Length(const std::string& text, std::size_t p) {
-    const auto byte = static_cast<unsigned char>(text[p]);
-    std::size_t length = 0;
-    char32_t minimum = 0;
-    if (byte < 0x80) {
-        return 1;
-    } else if ((byte & 0xE0) == 0xC0) {
-        length = 2;
-        minimum = 0x80;
-    } else if ((byte & 0xF0) == 0xE0) {
-        length = 3;
-        minimum = 0x800;
-    } else if ((byte & 0xF8) == 0xF0) {
-        length = 4;
-        minimum = 0x10000;
-    } else {
-        return 0;
-    }
-    if (p + length > text.size()) {
-        return 0;
-    }
-    char32_t code = byte & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[p + k]);
-        if ((next & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    return code >= minimum && code <= 0x10FFFF && !surrogate ? length : 0;
-}
-#endif
-
-}  // namespace
 
 std::string PathForDisplay(const Text& path) {
 #ifdef _WIN32
@@ -73,7 +35,7 @@ std::string PathForDisplay(const Text& path) {
 #else
     std::string shown;
     for (std::size_t p = 0; p < path.size();) {
-        const std::size_t length = Utf8Length(path, p);
+        const std::size_t length = Utf8CharacterLength(path, p);
         if (length == 0) {
             shown += "\xEF\xBF\xBD";
             ++p;

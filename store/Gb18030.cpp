@@ -387,4 +387,17 @@ std::optional<std::string> Utf16ToGb18030(std::u16string_view utf16) {
     return std::move(output).Take();
 }
 
+std::size_t Utf8CharacterLength(std::string_view utf8, std::size_t at) {
+    if (at >= utf8.size()) {
+        return 0;
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data()) + at;
+    if (*p < 0x80) {
+        return 1;
+    }
+    char32_t character = 0;
+    return DecodeUtf8(p, reinterpret_cast<const unsigned char*>(utf8.data()) + utf8.size(),
+                      character);
+}
+
 }  // namespace morvelin

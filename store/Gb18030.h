@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,5 +18,9 @@ std::optional<std::string> Utf8ToGb18030(std::string_view utf8);
 
 std::optional<std::u16string> Gb18030ToUtf16(std::string_view gb18030);
 std::optional<std::string> Utf16ToGb18030(std::u16string_view utf16);
+
+// The bytes of the well-formed UTF-8 character that starts at `at` (1 for ASCII), 0 where none
+// does: for going through a text that is not all well-formed, one character at a time.
+std::size_t Utf8CharacterLength(std::string_view utf8, std::size_t at);
 
 }  // namespace morvelin

@@ -26,40 +26,6 @@ std::size_t SequenceLength(std::string_view text, std::size_t at) {
     return 2;
 }
 
-// The length of the well-formed UTF-8 character that starts at `at`, 0 where none does.
-std::size_t Utf8Length(std::string_view text, std::size_t at) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
-    const unsigned lead = byte(0);
-    std::size_t length = 0;
-    char32_t least = 0;
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) {
-        return 0;
-    }
-    char32_t c = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(k) & 0xC0) != 0x80) {
-            return 0;
-        }
-        c = c << 6 | (byte(k) & 0x3F);
-    }
-    const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
-    return c >= least && c <= 0x10FFFF && !surrogate ? length : 0;
-}
-
 }  // namespace
 
 std::optional<std::string> Gb18030ToUtf8(std::string_view gb18030) {
@@ -96,7 +62,7 @@ std::optional<std::string> Utf8ToGb18030Lossy(std::string_view utf8) {
     // A character without a GB18030 code, or ill-formed UTF-8: one character at a time.
     std::string gb18030;
     for (std::size_t at = 0; at < utf8.size();) {
-        const std::size_t length = Utf8Length(utf8, at);
+        const std::size_t length = Utf8CharacterLength(utf8, at);
         if (length == 0) {
             return std::nullopt;
         }
