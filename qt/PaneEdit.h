@@ -154,6 +154,7 @@ class PaneEdit : public QsciScintillaBase {
     // The lines that the changes of the current event touched, and whether a drawn line was cut.
     long changedFirstLine_ = -1;
     long changedLastLine_ = -1;
+    long linesBeforeChange_ = 0;
     bool cutLines_ = false;
     // The composition: while the engine handles an input-method event, where its provisional text
     // starts and how long the document was without it.
