@@ -11,26 +11,14 @@
 #include <random>
 #include <string>
 
+#include "bench/BestTime.h"
 #include "store/Gb18030.h"
 #include "tests/store/Gb18030Iconv.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-volatile std::size_t sink = 0;
-
-template <typename Work>
-double BestMs(int rounds, Work&& work) {
-    double best = 1e300;
-    for (int round = 0; round < rounds; ++round) {
-        const auto start = Clock::now();
-        work();
-        const std::chrono::duration<double, std::milli> took = Clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
+using morvelin::bench::BestMs;
+using morvelin::bench::sink;
 
 // Lines of two to eight hanzi of the two-byte area, now and then a word of Latin letters or
 // digits, a four-byte character or an emoji, ended by CR LF: keyword lists as the panes hold them.

@@ -19,6 +19,7 @@
 #include <malloc.h>
 #endif
 
+#include "bench/BestTime.h"
 #include "core/KeywordGenerator.h"
 #include "core/LineList.h"
 #include "core/PaneTools.h"
@@ -26,30 +27,17 @@
 
 namespace {
 
+using morvelin::bench::BestMs;
+using morvelin::bench::sink;
+
 using morvelin::KeywordGenerator;
 using morvelin::LineList;
 using morvelin::SplitLines;
 using morvelin::Text;
-using Clock = std::chrono::steady_clock;
 
 #if defined(__GLIBC__)
 constexpr int kKeepBlocks = 256 << 20;
 #endif
-
-// Keeps the compiler from dropping work whose result nobody reads.
-volatile std::size_t sink = 0;
-
-template <typename Work>
-double BestMs(int rounds, Work&& work) {
-    double best = 1e300;
-    for (int round = 0; round < rounds; ++round) {
-        const auto start = Clock::now();
-        work();
-        const std::chrono::duration<double, std::milli> took = Clock::now() - start;
-        best = std::min(best, took.count());
-    }
-    return best;
-}
 
 std::uint32_t Between(std::mt19937& random, std::uint32_t low, std::uint32_t high) {
     return low + random() % (high - low + 1);

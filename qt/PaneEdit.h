@@ -88,7 +88,6 @@ class PaneEdit : public QsciScintillaBase {
 
     // The data file of this pane cannot be written: the pane shows its content read-only.
     void SetFileReadOnly(bool readOnly);
-    bool FileReadOnly() const { return fileReadOnly_; }
     // A generation runs: no editing until it ends. Independent of the file's read-only state.
     void SetRunLocked(bool locked);
     bool isReadOnly() const { return fileReadOnly_ || runLocked_; }

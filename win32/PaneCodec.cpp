@@ -1,7 +1,5 @@
 #include "win32/PaneCodec.h"
 
-#include "store/Gb18030.h"
-
 namespace morvelin::win32 {
 
 namespace {
@@ -27,14 +25,6 @@ std::size_t SequenceLength(std::string_view text, std::size_t at) {
 }
 
 }  // namespace
-
-std::optional<std::string> Gb18030ToUtf8(std::string_view gb18030) {
-    return morvelin::Gb18030ToUtf8(gb18030);
-}
-
-std::optional<std::string> Utf8ToGb18030(std::string_view utf8) {
-    return morvelin::Utf8ToGb18030(utf8);
-}
 
 std::string Gb18030ToUtf8Lossy(std::string_view gb18030) {
     if (std::optional<std::string> whole = morvelin::Gb18030ToUtf8(gb18030)) {
